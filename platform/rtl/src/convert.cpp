@@ -87,6 +87,8 @@ double StrToFloat(std::string_view text, const FormatSettings& settings) {
   throw EConvertError("'" + std::string(text) + "' não é um valor numérico válido.");
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+  return std::to_string(value);
+}
 
 }  // namespace rtl

@@ -10,15 +10,24 @@ namespace rtl {
 
 const char* VarTypeName(VarType type) {
   switch (type) {
-    case VarType::Empty: return "Empty";
-    case VarType::Null: return "Null";
-    case VarType::Boolean: return "Boolean";
-    case VarType::Int32: return "Int32";
-    case VarType::Int64: return "Int64";
-    case VarType::Double: return "Double";
-    case VarType::String: return "String";
-    case VarType::Bytes: return "Bytes";
-    case VarType::Array: return "Array";
+    case VarType::Empty:
+      return "Empty";
+    case VarType::Null:
+      return "Null";
+    case VarType::Boolean:
+      return "Boolean";
+    case VarType::Int32:
+      return "Int32";
+    case VarType::Int64:
+      return "Int64";
+    case VarType::Double:
+      return "Double";
+    case VarType::String:
+      return "String";
+    case VarType::Bytes:
+      return "Bytes";
+    case VarType::Array:
+      return "Array";
   }
   return "?";
 }
@@ -35,23 +44,32 @@ bool WholeInRange(double value, double low, double high) {
 
 }  // namespace
 
-Variant::Variant(VariantArray items) : value_(std::make_shared<const VariantArray>(std::move(items))) {}
+Variant::Variant(VariantArray items)
+    : value_(std::make_shared<const VariantArray>(std::move(items))) {}
 
-Variant Variant::Null() { return Variant(NullTag{}); }
+Variant Variant::Null() {
+  return Variant(NullTag{});
+}
 
 bool Variant::AsBoolean() const {
   switch (Type()) {
-    case VarType::Boolean: return std::get<bool>(value_);
-    case VarType::Int32: return std::get<int32_t>(value_) != 0;
-    case VarType::Int64: return std::get<int64_t>(value_) != 0;
-    default: CannotConvert(*this, "Boolean");
+    case VarType::Boolean:
+      return std::get<bool>(value_);
+    case VarType::Int32:
+      return std::get<int32_t>(value_) != 0;
+    case VarType::Int64:
+      return std::get<int64_t>(value_) != 0;
+    default:
+      CannotConvert(*this, "Boolean");
   }
 }
 
 int64_t Variant::AsInt64() const {
   switch (Type()) {
-    case VarType::Int32: return std::get<int32_t>(value_);
-    case VarType::Int64: return std::get<int64_t>(value_);
+    case VarType::Int32:
+      return std::get<int32_t>(value_);
+    case VarType::Int64:
+      return std::get<int64_t>(value_);
     case VarType::Double: {
       double d = std::get<double>(value_);
       // 2^63 is exactly representable; values below it fit.
@@ -65,7 +83,8 @@ int64_t Variant::AsInt64() const {
       if (auto i = TryStrToInt(s)) return *i;
       break;
     }
-    default: break;
+    default:
+      break;
   }
   CannotConvert(*this, "Int64");
 }
@@ -79,26 +98,37 @@ int32_t Variant::AsInt32() const {
 
 double Variant::AsDouble() const {
   switch (Type()) {
-    case VarType::Int32: return std::get<int32_t>(value_);
-    case VarType::Int64: return static_cast<double>(std::get<int64_t>(value_));
-    case VarType::Double: return std::get<double>(value_);
+    case VarType::Int32:
+      return std::get<int32_t>(value_);
+    case VarType::Int64:
+      return static_cast<double>(std::get<int64_t>(value_));
+    case VarType::Double:
+      return std::get<double>(value_);
     case VarType::String: {
-      if (auto d = TryStrToFloat(std::get<std::string>(value_), FormatSettings::Invariant())) return *d;
+      if (auto d = TryStrToFloat(std::get<std::string>(value_), FormatSettings::Invariant()))
+        return *d;
       break;
     }
-    default: break;
+    default:
+      break;
   }
   CannotConvert(*this, "Double");
 }
 
 std::string Variant::AsString() const {
   switch (Type()) {
-    case VarType::Boolean: return std::get<bool>(value_) ? "True" : "False";
-    case VarType::Int32: return IntToStr(std::get<int32_t>(value_));
-    case VarType::Int64: return IntToStr(std::get<int64_t>(value_));
-    case VarType::Double: return FloatToStr(std::get<double>(value_), FormatSettings::Invariant());
-    case VarType::String: return std::get<std::string>(value_);
-    default: CannotConvert(*this, "String");
+    case VarType::Boolean:
+      return std::get<bool>(value_) ? "True" : "False";
+    case VarType::Int32:
+      return IntToStr(std::get<int32_t>(value_));
+    case VarType::Int64:
+      return IntToStr(std::get<int64_t>(value_));
+    case VarType::Double:
+      return FloatToStr(std::get<double>(value_), FormatSettings::Invariant());
+    case VarType::String:
+      return std::get<std::string>(value_);
+    default:
+      CannotConvert(*this, "String");
   }
 }
 
@@ -129,7 +159,8 @@ bool Variant::operator==(const Variant& other) const {
       const auto& b = std::get<Shared>(other.value_);
       return a == b || *a == *b;
     }
-    default: return value_ == other.value_;
+    default:
+      return value_ == other.value_;
   }
 }
 
@@ -137,11 +168,20 @@ std::string Variant::Describe() const {
   std::string inner;
   switch (Type()) {
     case VarType::Empty:
-    case VarType::Null: return VarTypeName(Type());
-    case VarType::String: inner = '"' + std::get<std::string>(value_) + '"'; break;
-    case VarType::Bytes: inner = std::to_string(std::get<Bytes>(value_).data.size()) + " bytes"; break;
-    case VarType::Array: inner = std::to_string(std::get<Shared>(value_)->size()) + " items"; break;
-    default: inner = AsString(); break;
+    case VarType::Null:
+      return VarTypeName(Type());
+    case VarType::String:
+      inner = '"' + std::get<std::string>(value_) + '"';
+      break;
+    case VarType::Bytes:
+      inner = std::to_string(std::get<Bytes>(value_).data.size()) + " bytes";
+      break;
+    case VarType::Array:
+      inner = std::to_string(std::get<Shared>(value_)->size()) + " items";
+      break;
+    default:
+      inner = AsString();
+      break;
   }
   return std::string(VarTypeName(Type())) + "(" + inner + ")";
 }

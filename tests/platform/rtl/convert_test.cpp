@@ -14,14 +14,22 @@ TEST(StrToInt, AcceptsOnlyWholeSigned32BitDecimals) {
     const char* text;
     std::optional<int32_t> expected;
   } cases[] = {
-      {"0000000041", 41},        {"41", 41},
-      {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
-      {"+7", 7},                 {"2147483648", std::nullopt},
-      {"9999999999", std::nullopt}, {"-2147483649", std::nullopt},
-      {"12.5", std::nullopt},    {"", std::nullopt},
-      {" 7", std::nullopt},      {"7 ", std::nullopt},
-      {"1e3", std::nullopt},     {"-", std::nullopt},
-      {"+-1", std::nullopt},     {"00000000000000000000012", 12},
+      {"0000000041", 41},
+      {"41", 41},
+      {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN},
+      {"+7", 7},
+      {"2147483648", std::nullopt},
+      {"9999999999", std::nullopt},
+      {"-2147483649", std::nullopt},
+      {"12.5", std::nullopt},
+      {"", std::nullopt},
+      {" 7", std::nullopt},
+      {"7 ", std::nullopt},
+      {"1e3", std::nullopt},
+      {"-", std::nullopt},
+      {"+-1", std::nullopt},
+      {"00000000000000000000012", 12},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -45,9 +53,11 @@ TEST(FloatToStr, GeneralFormatWithLocaleSeparator) {
     double value;
     const char* expected;
   } cases[] = {
-      {255.0, "255"},      {12.5, "12,5"},          {0.1 + 0.2, "0,3"},
-      {-0.0, "0"},         {16777215.0, "16777215"}, {1e20, "1E20"},    {1e-5, "1E-5"},
-      {10.004, "10,004"},  {-2.675, "-2,675"},      {123456789012345.0, "123456789012345"},
+      {255.0, "255"},           {12.5, "12,5"},
+      {0.1 + 0.2, "0,3"},       {-0.0, "0"},
+      {16777215.0, "16777215"}, {1e20, "1E20"},
+      {1e-5, "1E-5"},           {10.004, "10,004"},
+      {-2.675, "-2,675"},       {123456789012345.0, "123456789012345"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(rtl::FloatToStr(c.value, br), c.expected) << c.value;

@@ -49,7 +49,7 @@ TEST(Variant, ConvertsOnlyWithoutLoss) {
   EXPECT_EQ(Variant(int64_t{1} << 40).AsInt64(), int64_t{1} << 40);
 
   const Variant impossible[] = {Variant(3.5), Variant(int64_t{1} << 40), Variant("abc"),
-                                Variant(), Variant::Null(), Variant(1e300)};
+                                Variant(),    Variant::Null(),           Variant(1e300)};
   for (const auto& v : impossible) {
     EXPECT_THROW(v.AsInt32(), rtl::EConvertError) << v.Describe();
   }

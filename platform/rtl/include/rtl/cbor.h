@@ -25,7 +25,19 @@ class CborError : public Exception {
 };
 
 // The kind of the next data item, as far as this system distinguishes them.
-enum class Kind { Unsigned, Negative, Bytes, Text, Array, Map, False, True, Null, Undefined, Float };
+enum class Kind {
+  Unsigned,
+  Negative,
+  Bytes,
+  Text,
+  Array,
+  Map,
+  False,
+  True,
+  Null,
+  Undefined,
+  Float
+};
 
 class Writer {
  public:
@@ -46,6 +58,7 @@ class Writer {
   std::string& out_;
 };
 
+// The reader does not own its input: the bytes must outlive it.
 class Reader {
  public:
   static constexpr int kDefaultMaxDepth = 64;
@@ -59,7 +72,7 @@ class Reader {
   void ExpectEnd() const;
 
   Kind Peek() const;
-  int64_t ReadInt();  // major type 0 or 1 within the int64 range
+  int64_t ReadInt();    // major type 0 or 1 within the int64 range
   double ReadDouble();  // any float width
   bool ReadBool();
   void ReadNull();
