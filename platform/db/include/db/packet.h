@@ -1,0 +1,99 @@
+#pragma once
+// Data packets and deltas: the bytes that carry a data set's rows, or its change log, between the
+// client and the application server. Both are plain structs, usable without a data set.
+//
+// Encode* and Decode* check the same rules, so a packet one side encodes is a packet the other
+// side accepts: at least one field; field names non-empty and unique (ignoring ASCII case); a
+// string field has a size from 1 to kMaxStringSize characters, other fields have none; every row
+// holds exactly one value per field, each Null or of its field's type (String for "string",
+// Double for "float", Int32 for "integer"); a string holds at most `size` characters (UTF-8 code
+// points). A delta change carries `oldRow` for Modify and Delete and `newRow` for Insert and
+// Modify, and nothing else.
+//
+// Decoding is strict and bounded: the map keys are exactly those written by the encoder, with
+// "fields" first; any malformed, truncated, over-nested or trailing input raises EPacketError
+// (Portuguese message). It never crashes, hangs or allocates beyond the size of its input.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rtl/exceptions.h"
+#include "rtl/variant.h"
+
+namespace db {
+
+class EPacketError : public rtl::Exception {
+ public:
+  using Exception::Exception;
+};
+
+enum class FieldType { String, Float, Integer };
+
+// The largest size a string field may declare, in characters.
+inline constexpr int kMaxStringSize = 1 << 20;
+
+// How a field takes part when the server applies a change log: in the values it writes
+// (inUpdate), in the lookup of the stored row (inWhere), as part of the key (inKey).
+struct ProviderFlags {
+  bool inUpdate = true;
+  bool inWhere = true;
+  bool inKey = false;
+
+  static ProviderFlags None() { return {false, false, false}; }
+  bool operator==(const ProviderFlags&) const = default;
+};
+
+struct FieldDef {
+  std::string name;
+  FieldType type = FieldType::String;
+  int size = 0;  // characters, string fields only; 0 for the others
+  ProviderFlags flags;
+
+  bool operator==(const FieldDef&) const = default;
+};
+
+// One row: a value per field, in field order; Null for a missing value.
+using Row = std::vector<rtl::Variant>;
+
+struct DataPacket {
+  std::vector<FieldDef> fields;
+  std::vector<Row> rows;
+};
+
+enum class ChangeKind { Insert, Modify, Delete };
+
+// oldRow: the row's values before the change (Modify, Delete); newRow: after it (Insert, Modify).
+// The unused one is empty.
+struct Change {
+  ChangeKind kind = ChangeKind::Insert;
+  Row oldRow;
+  Row newRow;
+};
+
+struct DeltaPacket {
+  std::vector<FieldDef> fields;
+  std::vector<Change> changes;  // in the order in which they were made
+};
+
+// Raise EPacketError when the struct breaks the rules above.
+std::string EncodePacket(const DataPacket& packet);
+std::string EncodeDelta(const DeltaPacket& delta);
+
+// Raise EPacketError on any input that breaks the rules above.
+DataPacket DecodePacket(std::string_view bytes);
+DeltaPacket DecodeDelta(std::string_view bytes);
+
+// Helpers for callers that hold a packet as a variant (a byte array): raise EPacketError when the
+// variant is not a byte array.
+DataPacket DecodePacket(const rtl::Variant& packet);
+DeltaPacket DecodeDelta(const rtl::Variant& delta);
+
+// The number of characters (UTF-8 code points) of valid UTF-8 text.
+size_t Utf8Length(std::string_view text);
+
+// "string", "float" or "integer".
+const char* FieldTypeName(FieldType type);
+
+}  // namespace db
