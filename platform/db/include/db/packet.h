@@ -12,7 +12,8 @@
 //
 // Decoding is strict and bounded: the map keys are exactly those written by the encoder, with
 // "fields" first; any malformed, truncated, over-nested or trailing input raises EPacketError
-// (Portuguese message). It never crashes, hangs or allocates beyond the size of its input.
+// (Portuguese message). It never crashes, hangs or allocates more than a small multiple of its
+// input.
 
 #include <cstdint>
 #include <string>
@@ -85,10 +86,12 @@ std::string EncodeDelta(const DeltaPacket& delta);
 DataPacket DecodePacket(std::string_view bytes);
 DeltaPacket DecodeDelta(std::string_view bytes);
 
-// Helpers for callers that hold a packet as a variant (a byte array): raise EPacketError when the
-// variant is not a byte array.
-DataPacket DecodePacket(const rtl::Variant& packet);
-DeltaPacket DecodeDelta(const rtl::Variant& delta);
+// The same for a packet held as a variant (a byte array, as it travels): decoding raises
+// EPacketError when the variant is not a byte array.
+rtl::Variant EncodePacketVariant(const DataPacket& packet);
+rtl::Variant EncodeDeltaVariant(const DeltaPacket& delta);
+DataPacket DecodePacketVariant(const rtl::Variant& packet);
+DeltaPacket DecodeDeltaVariant(const rtl::Variant& delta);
 
 // The number of characters (UTF-8 code points) of valid UTF-8 text.
 size_t Utf8Length(std::string_view text);
