@@ -55,8 +55,8 @@ using IniProcProc = void (*)(const Variant&);
 #define RTL_DEFINE_PACKAGE_INFO(name, versionText, v1, v2, v3, v4, language, requiredList, \
                                 containsList)                                              \
   RTL_PACKAGE_EXPORT const ::rtl::PackageInfo* GetPackageInfoTable() {                     \
-    static const char* const required[] = {RTL_PACKAGE_UNPAREN requiredList};              \
-    static const char* const contains[] = {RTL_PACKAGE_UNPAREN containsList};              \
+    static const char* const required[] = RTL_PACKAGE_UNPAREN requiredList;                \
+    static const char* const contains[] = RTL_PACKAGE_UNPAREN containsList;                \
     static const ::rtl::PackageInfo info{::rtl::kPackageAbiVersion,                        \
                                          name,                                             \
                                          versionText,                                      \
