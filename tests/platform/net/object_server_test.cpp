@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <future>
 #include <thread>
 
 #include "net/errors.h"
@@ -247,6 +249,19 @@ TEST(ObjectServer, StopLetsTheCallInFlightFinish) {
   EXPECT_TRUE(busy.PeerCloses());
   EXPECT_TRUE(idle.PeerCloses());
   EXPECT_TRUE(server.LogContains("Servidor parado"));
+}
+
+TEST(ObjectServer, StopsOnSigterm) {
+  TestServer server;
+  net::StopOnSignals(server.Server());
+  RawSocket client = RawSocket::Connect(server.Port());
+  client.Hello(nettest::kTestObject);
+  auto stopped = std::async(std::launch::async, [&] { server.Server().Wait(); });
+  std::raise(SIGTERM);
+  ASSERT_EQ(stopped.wait_for(5s), std::future_status::ready);
+  EXPECT_TRUE(client.PeerCloses());
+  std::signal(SIGTERM, SIG_DFL);
+  std::signal(SIGINT, SIG_DFL);
 }
 
 TEST(ObjectServer, StartFailsClearlyWhenAFactoryRaisesOrThePortIsTaken) {
