@@ -352,18 +352,29 @@ size_t Utf8Length(std::string_view text) {
   }));
 }
 
-std::string EncodePacket(const DataPacket& packet) {
+void CheckPacket(const DataPacket& packet) {
   CheckFieldDefs(packet.fields);
   for (const Row& row : packet.rows) CheckRow(packet.fields, row);
+}
+
+std::string EncodePacketRows(const std::vector<FieldDef>& fields, size_t rowCount,
+                             const std::function<const Row&(size_t)>& rowAt) {
+  CheckFieldDefs(fields);
+  for (size_t i = 0; i < rowCount; ++i) CheckRow(fields, rowAt(i));
   std::string out;
-  out.reserve(64 + packet.rows.size() * packet.fields.size() * 10);
+  out.reserve(64 + rowCount * fields.size() * 10);
   Writer writer(out);
   writer.MapHeader(2);
-  WriteFields(writer, packet.fields);
+  WriteFields(writer, fields);
   writer.Text("rows");
-  writer.ArrayHeader(packet.rows.size());
-  for (const Row& row : packet.rows) WriteRow(writer, row);
+  writer.ArrayHeader(rowCount);
+  for (size_t i = 0; i < rowCount; ++i) WriteRow(writer, rowAt(i));
   return out;
+}
+
+std::string EncodePacket(const DataPacket& packet) {
+  return EncodePacketRows(packet.fields, packet.rows.size(),
+                          [&](size_t i) -> const Row& { return packet.rows[i]; });
 }
 
 std::string EncodeDelta(const DeltaPacket& delta) {

@@ -16,6 +16,7 @@
 // input.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,8 +79,14 @@ struct DeltaPacket {
   std::vector<Change> changes;  // in the order in which they were made
 };
 
+// Raises EPacketError when the packet breaks the rules above.
+void CheckPacket(const DataPacket& packet);
+
 // Raise EPacketError when the struct breaks the rules above.
 std::string EncodePacket(const DataPacket& packet);
+// The same for rows held elsewhere: rowAt(i) yields row i, for i from 0 to rowCount - 1.
+std::string EncodePacketRows(const std::vector<FieldDef>& fields, size_t rowCount,
+                             const std::function<const Row&(size_t)>& rowAt);
 std::string EncodeDelta(const DeltaPacket& delta);
 
 // Raise EPacketError on any input that breaks the rules above.
