@@ -1,0 +1,25 @@
+#include "ui/label.h"
+
+#include <QLabel>
+
+#include "qt_convert.h"
+
+namespace ui {
+
+TLabel::TLabel(TComponent* owner) : TControl(owner, new QLabel()) {}
+
+void TLabel::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  auto* label = static_cast<QLabel*>(Widget());
+  label->setText(ToQString(caption_));
+}
+
+void TLabel::SetAlignment(TAlignment alignment) {
+  alignment_ = alignment;
+  Qt::Alignment align = alignment == TAlignment::taCenter         ? Qt::AlignHCenter
+                        : alignment == TAlignment::taRightJustify ? Qt::AlignRight
+                                                                  : Qt::AlignLeft;
+  static_cast<QLabel*>(Widget())->setAlignment(align | Qt::AlignVCenter);
+}
+
+}  // namespace ui

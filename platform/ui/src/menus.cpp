@@ -1,0 +1,94 @@
+#include "ui/menus.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "qt_convert.h"
+#include "ui/application.h"
+
+namespace ui {
+
+// ---- TMenuItem ----
+
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), action_(new QAction()) {
+  QObject::connect(action_.get(), &QAction::triggered, action_.get(),
+                   [this] { CallSafely([this] { Click(); }); });
+}
+
+TMenuItem::~TMenuItem() = default;
+
+void TMenuItem::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  action_->setText(ToQString(caption_));
+  if (submenu_) submenu_->setTitle(ToQString(caption_));
+}
+
+bool TMenuItem::Enabled() const {
+  return action_->isEnabled();
+}
+void TMenuItem::SetEnabled(bool value) {
+  action_->setEnabled(value);
+}
+bool TMenuItem::Visible() const {
+  return action_->isVisible();
+}
+void TMenuItem::SetVisible(bool value) {
+  action_->setVisible(value);
+}
+
+void TMenuItem::SetShortCut(std::string shortcut) {
+  shortcut_ = std::move(shortcut);
+  action_->setShortcut(QKeySequence(ToQString(shortcut_)));
+}
+
+void TMenuItem::Add(TMenuItem* item) {
+  if (!submenu_) {
+    submenu_ = std::make_unique<QMenu>(ToQString(caption_));
+    action_->setMenu(submenu_.get());
+  }
+  items_.push_back(item);
+  submenu_->addAction(item->Action());
+}
+
+void TMenuItem::Click() {
+  if (Enabled() && OnClick) OnClick(this);
+}
+
+QAction* TMenuItem::Action() const {
+  return action_.get();
+}
+
+// ---- TMainMenu ----
+
+TMainMenu::TMainMenu(TComponent* owner) : TComponent(owner), bar_(new QMenuBar()) {}
+TMainMenu::~TMainMenu() {
+  // The bar may sit in a form's layout; a layout never deletes a menu bar it did not create.
+  if (bar_) bar_->setParent(nullptr);
+}
+
+void TMainMenu::Add(TMenuItem* item) {
+  items_.push_back(item);
+  bar_->addAction(item->Action());
+}
+
+QMenuBar* TMainMenu::MenuBar() const {
+  return bar_.get();
+}
+
+// ---- TPopupMenu ----
+
+TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), menu_(new QMenu()) {}
+TPopupMenu::~TPopupMenu() = default;
+
+void TPopupMenu::Add(TMenuItem* item) {
+  items_.push_back(item);
+  menu_->addAction(item->Action());
+}
+
+QMenu* TPopupMenu::Menu() const {
+  return menu_.get();
+}
+
+}  // namespace ui
