@@ -1,0 +1,11 @@
+#include "orv/consiste.h"
+#include "ui/dialogs.h"
+
+namespace orv {
+
+void MensErro(const std::string& text, bool abortAfter) {
+  ui::ShowError(text);
+  if (abortAfter) throw rtl::EAbort();
+}
+
+}  // namespace orv

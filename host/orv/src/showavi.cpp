@@ -1,0 +1,107 @@
+// The indicator is a plain child widget over the main window's frame: it needs no layout of
+// the form, and painting it synchronously (repaint) makes it visible although the event loop
+// is about to be blocked by the call that follows.
+#include "orv/showavi.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+
+#include "ui/form.h"
+
+namespace orv {
+namespace {
+
+ShowAviState& Status() {
+  static ShowAviState status;
+  return status;
+}
+
+QPointer<QLabel>& Indicator() {
+  static QPointer<QLabel> indicator;
+  return indicator;
+}
+
+QWidget* WindowOf(ui::TForm* form) {
+  QWidget* widget = form ? form->Widget() : nullptr;
+  return widget ? widget->window() : nullptr;
+}
+
+void Paint(ui::TForm* mainForm, TShowAvi kind) {
+  QWidget* window = WindowOf(mainForm);
+  QPointer<QLabel>& indicator = Indicator();
+  if (!window) {
+    delete indicator.data();
+    return;
+  }
+  if (!indicator || indicator->parentWidget() != window) {
+    delete indicator.data();
+    indicator = new QLabel(window);
+    indicator->setObjectName("orvShowAvi");
+    indicator->setAlignment(Qt::AlignCenter);
+    indicator->setAutoFillBackground(true);
+    indicator->setStyleSheet(
+        "QLabel#orvShowAvi { background: #fffbe6; border: 1px solid #7a6a2a; "
+        "border-radius: 4px; padding: 10px 18px; font-weight: bold; }");
+  }
+  indicator->setText(QString::fromUtf8("\u231B  ") + QString::fromUtf8(ShowAviText(kind)));
+  indicator->adjustSize();
+  indicator->move((window->width() - indicator->width()) / 2,
+                  (window->height() - indicator->height()) / 2);
+  indicator->show();
+  indicator->raise();
+  indicator->repaint();
+}
+
+}  // namespace
+
+const char* ShowAviText(TShowAvi kind) {
+  switch (kind) {
+    case aviGravando:
+      return "Gravando dados...";
+    case aviCopiando:
+      return "Copiando dados...";
+    case aviExcluindo:
+      return "Excluindo dados...";
+    case aviProcurando:
+      return "Procurando...";
+    case aviImprimindo:
+      return "Imprimindo...";
+    case aviLendo:
+      return "Lendo dados...";
+  }
+  return "Aguarde...";
+}
+
+void ActiveShowAvi(ui::TForm* mainForm, TShowAvi kind) noexcept {
+  ShowAviState& status = Status();
+  status.showing = true;
+  status.kind = kind;
+  ++status.activations;
+  try {
+    Paint(mainForm, kind);
+  } catch (...) {
+    // The indicator is a courtesy: failing to draw it must not fail the call it announces.
+  }
+}
+
+void DeactiveShowAvi() noexcept {
+  ShowAviState& status = Status();
+  status.showing = false;
+  ++status.deactivations;
+  if (QPointer<QLabel>& indicator = Indicator()) {
+    indicator->hide();
+    indicator->deleteLater();
+    indicator = nullptr;
+  }
+}
+
+const ShowAviState& ShowAviStatus() {
+  return Status();
+}
+
+void ResetShowAviStatus() {
+  Status() = ShowAviState{};
+}
+
+}  // namespace orv

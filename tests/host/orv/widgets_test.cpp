@@ -1,0 +1,76 @@
+// Routines of the utility package that show something: the error routine and the busy
+// indicator.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+
+#include "orv/consiste.h"
+#include "orv/showavi.h"
+#include "ui/application.h"
+#include "ui/form.h"
+#include "ui/scripted_dialogs.h"
+
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "orv_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+TEST(MensErro, ShowsTheTextAsAnErrorThenAbortsSilently) {
+  App();
+  ui::ScopedDialogs dialogs;
+  EXPECT_THROW(orv::MensErro("Valor Inicial deve ser informado.", true), rtl::EAbort);
+  orv::MensErro("Só mostra.", false);
+  ASSERT_EQ(dialogs->Shown().size(), 2u);
+  EXPECT_EQ(dialogs->Shown()[0].kind, ui::PromptKind::Error);
+  EXPECT_EQ(dialogs->Shown()[0].text, "Valor Inicial deve ser informado.");
+  EXPECT_EQ(dialogs->Shown()[1].text, "Só mostra.");
+}
+
+QLabel* IndicatorOf(ui::TForm* form) {
+  return form->Widget()->window()->findChild<QLabel*>("orvShowAvi");
+}
+
+TEST(ShowAvi, ShowsAtOnceOverTheMainWindowAndGoesAwayHarmlessly) {
+  App();
+  orv::ResetShowAviStatus();
+  auto* form = ui::Application().CreateForm<ui::TForm>();
+  form->SetBounds(0, 0, 400, 300);
+  form->Show();
+
+  orv::ActiveShowAvi(form, orv::aviLendo);
+  QLabel* indicator = IndicatorOf(form);
+  ASSERT_NE(indicator, nullptr);
+  EXPECT_TRUE(indicator->isVisible()) << "painted without a turn of the event loop";
+  EXPECT_TRUE(indicator->text().contains("Lendo dados..."));
+  EXPECT_TRUE(orv::ShowAviStatus().showing);
+  EXPECT_EQ(orv::ShowAviStatus().kind, orv::aviLendo);
+
+  orv::ActiveShowAvi(form, orv::aviGravando);
+  EXPECT_EQ(IndicatorOf(form), indicator) << "one indicator at a time";
+  EXPECT_TRUE(indicator->text().contains("Gravando dados..."));
+
+  orv::DeactiveShowAvi();
+  EXPECT_FALSE(indicator->isVisible());
+  orv::DeactiveShowAvi();  // nothing showing: harmless
+  EXPECT_FALSE(orv::ShowAviStatus().showing);
+  EXPECT_EQ(orv::ShowAviStatus().activations, 2);
+  EXPECT_EQ(orv::ShowAviStatus().deactivations, 2);
+  ui::Application().Shutdown();
+}
+
+TEST(ShowAvi, WithoutAMainWindowOnlyTheStateChanges) {
+  App();
+  orv::ResetShowAviStatus();
+  orv::ActiveShowAvi(nullptr, orv::aviLendo);
+  EXPECT_TRUE(orv::ShowAviStatus().showing);
+  orv::DeactiveShowAvi();
+  EXPECT_FALSE(orv::ShowAviStatus().showing);
+}
+
+}  // namespace
