@@ -73,6 +73,7 @@ class TColumn {
   TDBGrid* Grid() const { return grid_; }
 
  private:
+  friend class TDBGrid;
   friend class TDBGridColumns;
   TColumn(TDBGrid* grid, int index) : grid_(grid), index_(index) {}
   TDBGrid* grid_;
@@ -152,7 +153,7 @@ class TDBGrid : public TWinControl {
   explicit TDBGrid(TComponent* owner);
   ~TDBGrid() override;
 
-  db::TDataSource* DataSource() const { return dataSource_; }
+  db::TDataSource* DataSource() const;
   void SetDataSource(db::TDataSource* source);
 
   TDBGridColumns& Columns() { return columns_; }
@@ -197,12 +198,10 @@ class TDBGrid : public TWinControl {
   class Link;
   void ColumnsChanged();
   bool CanEditColumn(int column) const;
-  void DoColEnter();
-  std::unique_ptr<Model> model_;
-  View* view_;
-  std::unique_ptr<Delegate> delegate_;
   std::unique_ptr<Link> link_;
-  db::TDataSource* dataSource_ = nullptr;
+  std::unique_ptr<Model> model_;
+  std::unique_ptr<Delegate> delegate_;
+  View* view_;
   TDBGridColumns columns_{this};
   TDBGridOptions options_{
       TDBGridOption::dgEditing,      TDBGridOption::dgTitles,        TDBGridOption::dgIndicator,

@@ -40,7 +40,7 @@ class TDBNavigator : public TWinControl {
   explicit TDBNavigator(TComponent* owner);
   ~TDBNavigator() override;
 
-  db::TDataSource* DataSource() const { return dataSource_; }
+  db::TDataSource* DataSource() const;
   void SetDataSource(db::TDataSource* source);
   const std::vector<std::string>& Hints() const { return hints_; }
   void SetHints(std::vector<std::string> hints);
@@ -56,7 +56,6 @@ class TDBNavigator : public TWinControl {
  private:
   class Link;
   void UpdateButtons();
-  db::TDataSource* dataSource_ = nullptr;
   std::vector<std::string> hints_;
   bool confirmDelete_ = true;
   std::string deleteQuestion_ = "Excluir o registro?";

@@ -1,0 +1,115 @@
+#pragma once
+// The Qt side of TDBGrid: the link that hears the data set, the table model that reads rows on
+// demand (it holds nothing per row), the delegate that draws cells and edits them, and the view.
+
+#include <QAbstractTableModel>
+#include <QLineEdit>
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <exception>
+
+#include "db/dataset.h"
+#include "db/datasource.h"
+#include "ui/db_grid.h"
+
+namespace ui {
+
+class TDBGrid::Link : public db::TDataLink {
+ public:
+  explicit Link(TDBGrid* grid) : grid_(grid) {}
+  void OnDataEvent(const db::DataEvent& event) override;
+  // The data set when it is open, else null.
+  db::TDataSet* OpenDataSet() const;
+
+ private:
+  TDBGrid* grid_;
+};
+
+class TDBGrid::Model : public QAbstractTableModel {
+ public:
+  explicit Model(TDBGrid* grid) : grid_(grid) {}
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // Re-reads the shape of the data: resets when the row or column count changed, else only
+  // tells the view that every cell and the indicator may look different.
+  void Refresh();
+  // Rows the data set shows: an open data set always shows at least one (blank) row.
+  int LiveRowCount() const;
+
+ private:
+  TDBGrid* grid_;
+  int rows_ = 0;
+  int columns_ = 0;
+};
+
+class TDBGrid::Delegate : public QStyledItemDelegate {
+ public:
+  explicit Delegate(TDBGrid* grid) : grid_(grid) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override;
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override;
+
+  // Writes the open editor's text into its field; raises when the field refuses it.
+  void Commit() const;
+  bool EditorOpen() const { return !editor_.isNull(); }
+  QLineEdit* Editor() const { return editor_; }
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override;
+
+ private:
+  void PaintCell(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const;
+  TDBGrid* grid_;
+  mutable QPointer<QLineEdit> editor_;
+  mutable QPersistentModelIndex editorIndex_;
+};
+
+class TDBGrid::View : public QTableView {
+ public:
+  explicit View(TDBGrid* grid);
+
+  // Puts the view's current cell on the data set's current record and the selected column.
+  void SyncCurrent();
+  // Closes the editor, writing its text into the field first when `commit`.
+  void CloseEditor(bool commit);
+  // The grid's own handling of a key after OnKeyDown; true when the key was consumed.
+  bool HandleKey(uint16_t key);
+  // Runs OnKeyDown; true when the handler consumed the key (set it to 0).
+  bool RunKeyDown(const QKeyEvent& event, uint16_t& key);
+  // Reports a failure of a paint once, after the paint, until the data changes again.
+  void ReportDrawFailure(std::exception_ptr failure);
+  void DataChanged() { drawFailureReported_ = false; }
+  // Navigation keys coming from the editor.
+  void NavigateFromEditor(QKeyEvent* event) { QTableView::keyPressEvent(event); }
+  bool ShowsFocus() const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  void MoveToRow(int row);
+  void ChangeColumn(int column);
+  TDBGrid* grid_;
+  bool syncing_ = false;
+  bool drawFailureReported_ = false;
+};
+
+}  // namespace ui

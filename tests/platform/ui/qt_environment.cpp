@@ -1,0 +1,31 @@
+// One QApplication for the whole test program; the forms the application object still owns
+// are destroyed before it.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "ui/application.h"
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "ui_tests";
+    static char* argv[] = {name, nullptr};
+    app_ = new QApplication(argc, argv);
+  }
+  void TearDown() override {
+    ui::Application().Shutdown();
+    delete app_;
+  }
+
+ private:
+  QApplication* app_ = nullptr;
+};
+
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
