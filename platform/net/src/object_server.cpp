@@ -16,6 +16,7 @@
 
 #include "net/errors.h"
 #include "net/messages.h"
+#include "printable.h"
 #include "signal_target.h"
 #include "worker_pool.h"
 
@@ -359,7 +360,7 @@ void ObjectServer::Impl::OnHello(Connection& c, const std::string& payload) {
   size_t index = 0;
   while (index < registry.size() && registry[index].first != hello.serverName) ++index;
   if (index == registry.size()) {
-    RefuseAndClose(c, kNoSuchObject, "Objeto desconhecido: " + hello.serverName);
+    RefuseAndClose(c, kNoSuchObject, "Objeto desconhecido: " + detail::Printable(hello.serverName));
     return;
   }
   if (options.accessToken && !(hello.token && SameToken(*hello.token, *options.accessToken))) {

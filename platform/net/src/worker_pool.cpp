@@ -9,6 +9,7 @@
 #include "net/errors.h"
 #include "net/frame.h"
 #include "net/messages.h"
+#include "printable.h"
 
 namespace net::detail {
 
@@ -133,7 +134,8 @@ Outcome WorkerPool::Execute(ServerObject& object, const std::string& objectName,
 
   const MethodSpec* method = object.Find(call.method);
   if (method == nullptr) {
-    const std::string message = "O objeto " + objectName + " não tem o método " + call.method;
+    const std::string message =
+        "O objeto " + objectName + " não tem o método " + Printable(call.method);
     log_.Line(where() + ": " + message);
     return refuse(call.id, kNoSuchMethod, message, false);
   }

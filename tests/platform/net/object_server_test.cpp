@@ -98,6 +98,14 @@ TEST(ObjectServer, RefusesABadCallAndKeepsTheConnection) {
   EXPECT_EQ(reply.message.find("senha"), std::string::npos) << reply.message;
   EXPECT_TRUE(server.LogContains("senha=xyz"));
   EXPECT_TRUE(server.LogContains("Nada"));
+
+  // A hostile method name neither forges log lines nor comes back at full length.
+  const std::string forged = "X\nconexão #1 fechada" + std::string(1000, 'a');
+  const auto hostile = client.Call(101, forged, {});
+  EXPECT_EQ(hostile.code, net::kNoSuchMethod);
+  EXPECT_EQ(hostile.message.find('\n'), std::string::npos);
+  EXPECT_LT(hostile.message.size(), 200u);
+  for (const auto& line : server.Log()) EXPECT_EQ(line.find('\n'), std::string::npos) << line;
 }
 
 TEST(ObjectServer, RefusesABadHelloAndCloses) {

@@ -34,7 +34,8 @@ class TNetConnection;
 class AppServerDispatch {
  public:
   explicit AppServerDispatch(TNetConnection& connection) : connection_(connection) {}
-  // Returns the method's answer. Raises ENetError / ERefused as described above.
+  // Returns the method's answer. Raises ENetError / ERefused as described above. Each element
+  // of args is one argument: to pass one array, wrap it, as in {rtl::Variant(array)}.
   rtl::Variant Call(const std::string& method, const rtl::VariantArray& args = {}) const;
 
  private:
