@@ -55,7 +55,7 @@ void TNetConnection::OpenLink() {
     std::string frame;
     AppendFrame(frame, EncodeHello(HelloMessage{kProtocolVersion, serverName_, token_}));
     detail::SendAll(fd_, frame, deadline);
-    const ServerMessage reply = DecodeServerMessage(detail::ReadFrame(fd_, maxFrame_, deadline));
+    const ServerMessage reply = DecodeServerMessage(detail::ReadFrame(fd_, input_, deadline));
     if (reply.kind == ServerMessage::Kind::Refused) {
       CloseLink();
       throw ERefused(Where() + " recusou a conexão ao objeto \"" + serverName_ +
@@ -79,10 +79,11 @@ void TNetConnection::OpenLink() {
 void TNetConnection::CloseLink() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  input_ = FrameBuffer(maxFrame_);  // bytes of the old link must never be read as an answer
 }
 
 bool TNetConnection::LinkLooksAlive() const {
-  if (fd_ < 0) return false;
+  if (fd_ < 0 || input_.Buffered() > 0) return false;  // leftovers: the link is out of step
   pollfd p{fd_, POLLIN, 0};
   if (::poll(&p, 1, 0) == 0) return true;  // nothing pending: an idle, healthy link
   if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) return false;
@@ -112,7 +113,7 @@ rtl::Variant TNetConnection::Invoke(const std::string& method, const rtl::Varian
   ServerMessage reply;
   try {
     detail::SendAll(fd_, frame, deadline);
-    reply = DecodeServerMessage(detail::ReadFrame(fd_, maxFrame_, deadline));
+    reply = DecodeServerMessage(detail::ReadFrame(fd_, input_, deadline));
   } catch (const detail::TimeoutError&) {
     FailCall(method, detail::TimeoutCause(callTimeout_));
   } catch (const detail::IoError& e) {

@@ -75,7 +75,7 @@ struct ObjectServer::Impl {
   enum class State {
     Hello,      // waiting for the hello
     Ready,      // bound to an object, waiting for a call
-    Busy,       // a call is on a worker; further input waits unread
+    Busy,       // a call is on a worker; further input is buffered but not yet parsed
     Closing,    // sending a last refusal, then lingering
     Lingering,  // write side shut; dropping input until the peer closes or time runs out
     Broken      // failed to write; closed at the end of this loop turn
@@ -318,8 +318,13 @@ void ObjectServer::Impl::OnReadable(Connection& c) {
                                    : "encerrada pelo cliente");
     return;
   }
-  if (c.state != State::Hello && c.state != State::Ready) return;  // dropped unread
+  if (c.state == State::Closing || c.state == State::Lingering || c.state == State::Broken)
+    return;  // dropped unread
   c.input.Append(buffer, static_cast<size_t>(n));
+  if (c.state == State::Busy) {
+    UpdateInterest(c);  // a client that pipelines too much waits for the answer
+    return;
+  }
   ProcessFrames(c);
 }
 
@@ -426,7 +431,10 @@ void ObjectServer::Impl::UpdateInterest(Connection& c) {
   if (c.state == State::Broken) {
     wanted = 0;
   } else {
-    if (c.state != State::Busy) wanted |= EPOLLIN;  // Closing/Lingering read to drop input
+    // Reading stays on while a call runs (saving two epoll_ctl calls per call), unless the
+    // client has already sent a whole frame's worth ahead. Closing/Lingering read to drop input.
+    if (c.state != State::Busy || c.input.Buffered() <= options.maxFrame + kFrameHeaderSize)
+      wanted |= EPOLLIN;
     if (c.outputSent < c.output.size()) wanted |= EPOLLOUT;
   }
   if (wanted == c.events) return;

@@ -111,32 +111,20 @@ void SendAll(int fd, std::string_view bytes, Clock::time_point deadline) {
   }
 }
 
-namespace {
-
-void ReadExact(int fd, char* out, size_t size, Clock::time_point deadline) {
-  while (size > 0) {
-    const ssize_t n = ::recv(fd, out, size, MSG_DONTWAIT);
+std::string ReadFrame(int fd, FrameBuffer& buffer, Clock::time_point deadline) {
+  std::string payload;
+  char chunk[64 * 1024];
+  while (!buffer.Next(payload)) {
+    WaitFor(fd, POLLIN, deadline);
+    const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
     if (n > 0) {
-      out += n;
-      size -= static_cast<size_t>(n);
+      buffer.Append(chunk, static_cast<size_t>(n));
     } else if (n == 0) {
       throw IoError("conexão encerrada pelo servidor");
-    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      WaitFor(fd, POLLIN, deadline);
-    } else if (errno != EINTR) {
+    } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
       throw IoError("conexão perdida: " + ErrnoText(errno));
     }
   }
-}
-
-}  // namespace
-
-std::string ReadFrame(int fd, uint32_t maxFrame, Clock::time_point deadline) {
-  unsigned char header[kFrameHeaderSize];
-  ReadExact(fd, reinterpret_cast<char*>(header), sizeof header, deadline);
-  const uint32_t n = ParseFrameHeader(header, maxFrame);
-  std::string payload(n, '\0');
-  ReadExact(fd, payload.data(), n, deadline);
   return payload;
 }
 

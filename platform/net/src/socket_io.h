@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "net/frame.h"
+
 namespace net::detail {
 
 using Clock = std::chrono::steady_clock;
@@ -29,8 +31,9 @@ int ConnectTcp(const std::string& host, int port, Clock::time_point deadline);
 
 void SendAll(int fd, std::string_view bytes, Clock::time_point deadline);
 
-// Reads one whole frame and returns its payload. A bad frame header raises ProtocolError.
-std::string ReadFrame(int fd, uint32_t maxFrame, Clock::time_point deadline);
+// Reads until buffer holds one whole frame and returns its payload. A bad frame header raises
+// ProtocolError.
+std::string ReadFrame(int fd, FrameBuffer& buffer, Clock::time_point deadline);
 
 // A cause such as "tempo de espera de 30 s esgotado".
 std::string TimeoutCause(std::chrono::milliseconds timeout);

@@ -68,7 +68,7 @@ class TNetConnection {
   std::chrono::milliseconds CallTimeout() const { return callTimeout_; }
   void SetCallTimeout(std::chrono::milliseconds timeout) { callTimeout_ = timeout; }
   // The largest answer frame accepted.
-  void SetMaxFrame(uint32_t bytes) { maxFrame_ = bytes; }
+  void SetMaxFrame(uint32_t bytes) { maxFrame_ = bytes; }  // takes effect at the next opening
 
   // Runs before each opening of the link, including a reopening at the start of a call.
   const ConnectEvent& BeforeConnect() const { return beforeConnect_; }
@@ -108,6 +108,7 @@ class TNetConnection {
 
   bool connected_ = false;
   int fd_ = -1;
+  FrameBuffer input_;
   uint64_t nextId_ = 1;
   std::string lastError_;
 };

@@ -31,7 +31,9 @@ class FrameBuffer {
   // Moves the next complete payload into payload and returns true; false when none is complete.
   bool Next(std::string& payload);
   // True when bytes of an incomplete frame are buffered (a truncated frame at end of stream).
-  bool HasPartial() const { return bytes_.size() > start_; }
+  bool HasPartial() const { return Buffered() > 0; }
+  // The bytes buffered and not yet handed out.
+  size_t Buffered() const { return bytes_.size() - start_; }
 
  private:
   uint32_t maxFrame_;
