@@ -1,21 +1,18 @@
 #include "ped06900/sqlite_range_store.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QString>
-#include <QVariant>
-#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <optional>
 
+#include "sqlite_statement.h"
+
 namespace ped06900 {
 namespace {
 
+using sqlite::Statement;
+
 // The schema version kept in PRAGMA user_version; a file from a newer server is refused.
 constexpr int kSchemaVersion = 1;
-constexpr const char* kSqliteBusy = "5";
 
 const char* const kCreateTable =
     "CREATE TABLE RENTABILIDADE ("
@@ -29,8 +26,6 @@ const char* const kCreateIndex =
     "CREATE INDEX RENTABILIDADE_INTERVALO ON RENTABILIDADE (VRPERCINIRENT, VRPERCFIMRENT)";
 const char* const kCreateBox =
     "CREATE VIRTUAL TABLE RENTABILIDADE_CAIXA USING rtree(id, inicio, fim)";
-
-const char* const kColumns = "NRSEQRENT, VRPERCINIRENT, VRPERCFIMRENT, VRCORRENT, IDBLOQUEIAPED";
 
 // The box of a range must enclose it although R*Tree keeps 32-bit floats: the lower corner is
 // rounded down and the upper one up, so the box is a true prefilter and the exact test on the
@@ -52,103 +47,84 @@ double BoxHigh(double value) {
 }
 
 // The key, ten decimal digits, doubles as the rowid of both tables.
-qlonglong RowId(const std::string& key) {
+int64_t RowId(const std::string& key) {
   return std::stoll(key);
 }
 
-QString NewConnectionName() {
-  static std::atomic<unsigned long> counter{0};
-  return QStringLiteral("rentab-%1").arg(++counter);
-}
-
-[[noreturn]] void Fail(const QSqlError& error, const char* what) {
-  if (error.nativeErrorCode() == QLatin1String(kSqliteBusy)) {
-    throw StorageError("O banco de dados está ocupado por outra gravação; tente novamente.");
-  }
-  throw StorageError(std::string("Falha no banco de dados ao ") + what + ": " +
-                     error.text().toStdString());
-}
-
-RangeRecord ReadRecord(const QSqlQuery& query) {
-  return RangeRecord{query.value(0).toString().toStdString(), query.value(1).toDouble(),
-                     query.value(2).toDouble(), query.value(3).toDouble(),
-                     query.value(4).toString().toStdString()};
+RangeRecord ReadRecord(const Statement& row) {
+  return RangeRecord{row.Text(0), row.Double(1), row.Double(2), row.Double(3), row.Text(4)};
 }
 
 }  // namespace
 
 struct SqliteRangeStore::Impl {
-  QString connectionName = NewConnectionName();
-  QSqlDatabase db;
+  sqlite3* db = nullptr;
   bool box = false;
   bool writing = false;
-  std::optional<QSqlQuery> all, highest, containing, find, insert, update, remove, boxInsert,
-      boxUpdate, boxRemove;
+  // Prepared once, on first use.
+  std::optional<Statement> all, highest, containing, find, insert, update, remove, boxInsert,
+      boxUpdate, boxRemove, begin, commit, rollback;
 
-  void Run(const QString& sql, const char* what) {
-    QSqlQuery query(db);
-    if (!query.exec(sql)) Fail(query.lastError(), what);
-  }
+  // Closes once the statements, destroyed after this body, are finalized.
+  ~Impl() { sqlite3_close_v2(db); }
 
-  QVariant Scalar(const QString& sql, const char* what) {
-    QSqlQuery query(db);
-    if (!query.exec(sql)) Fail(query.lastError(), what);
-    return query.next() ? query.value(0) : QVariant();
-  }
-
-  QSqlQuery& Prepared(std::optional<QSqlQuery>& slot, const QString& sql) {
-    if (!slot) {
-      slot.emplace(db);
-      slot->setForwardOnly(true);
-      if (!slot->prepare(sql)) Fail(slot->lastError(), "preparar uma consulta");
-    }
+  Statement& Prepared(std::optional<Statement>& slot, const char* sql) {
+    if (!slot) slot.emplace(db, sql);
     return *slot;
   }
 
-  void Exec(QSqlQuery& query, const char* what) {
-    if (!query.exec()) Fail(query.lastError(), what);
+  void Exec(const char* sql, const char* action) {
+    const int code = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) sqlite::Fail(db, code, action);
   }
 
   void Open(const std::string& path, std::chrono::milliseconds busyTimeout) {
-    db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    if (!db.isValid()) throw StorageError("O driver SQLite do Qt não está disponível.");
-    db.setDatabaseName(QString::fromStdString(path));
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout.count()));
-    if (!db.open()) {
+    // Each store belongs to one thread, so the connection needs no mutex of its own.
+    const int code =
+        sqlite3_open_v2(path.c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code != SQLITE_OK) {
       throw StorageError("Não foi possível abrir o banco de dados \"" + path +
-                         "\": " + db.lastError().text().toStdString());
+                         "\": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(code)) + ".");
     }
-    if (Scalar(QStringLiteral("PRAGMA journal_mode=WAL"), "ativar o modo WAL").toString() !=
-        QLatin1String("wal")) {
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, static_cast<int>(busyTimeout.count()));
+    Statement wal(db, "PRAGMA journal_mode=WAL");
+    if (!wal.Step("ativar o modo WAL") || wal.Text(0) != "wal") {
       throw StorageError("O banco de dados \"" + path + "\" não aceita o modo WAL.");
     }
-    Run(QStringLiteral("PRAGMA synchronous=FULL"), "ajustar a durabilidade");
+    wal.Reset();
+    Exec("PRAGMA synchronous=FULL", "ajustar a durabilidade");
     CreateSchema(path);
   }
 
   // Several servers may open one new file at once: the schema is created under the write lock.
   void CreateSchema(const std::string& path) {
-    Run(QStringLiteral("BEGIN IMMEDIATE"), "iniciar a criação do esquema");
+    Exec("BEGIN IMMEDIATE", "iniciar a criação do esquema");
     try {
-      const int version = Scalar(QStringLiteral("PRAGMA user_version"), "ler a versão").toInt();
-      if (version > kSchemaVersion) {
+      Statement version(db, "PRAGMA user_version");
+      version.Step("ler a versão do esquema");
+      const int64_t current = version.Int(0);
+      version.Reset();
+      if (current > kSchemaVersion) {
         throw StorageError("O banco de dados \"" + path +
                            "\" foi criado por uma versão mais nova do servidor.");
       }
-      if (version == 0) {
-        Run(QString::fromLatin1(kCreateTable), "criar a tabela");
-        Run(QString::fromLatin1(kCreateIndex), "criar o índice");
-        Run(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), "gravar a versão");
+      if (current == 0) {
+        Exec(kCreateTable, "criar a tabela");
+        Exec(kCreateIndex, "criar o índice");
+        Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str(),
+             "gravar a versão do esquema");
       }
-      const bool boxExists =
-          Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = "
-                                "'RENTABILIDADE_CAIXA'"),
-                 "procurar o índice espacial")
-              .toInt() > 0;
-      box = boxExists || CreateBox();
-      Run(QStringLiteral("COMMIT"), "gravar o esquema");
+      Statement boxExists(db,
+                          "SELECT count(*) FROM sqlite_master WHERE name = 'RENTABILIDADE_CAIXA'");
+      boxExists.Step("procurar o índice espacial");
+      box = boxExists.Int(0) > 0;
+      boxExists.Reset();
+      if (!box) box = CreateBox();
+      Exec("COMMIT", "gravar o esquema");
     } catch (...) {
-      QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+      sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
       throw;
     }
   }
@@ -156,119 +132,101 @@ struct SqliteRangeStore::Impl {
   // Creates the box table and fills it from the ranges already stored (a file made by a
   // server without R*Tree). False when this SQLite has no R*Tree module.
   bool CreateBox() {
-    QSqlQuery create(db);
-    if (!create.exec(QString::fromLatin1(kCreateBox))) {
-      if (create.lastError().text().contains(QLatin1String("no such module"))) return false;
-      Fail(create.lastError(), "criar o índice espacial");
+    const int code = sqlite3_exec(db, kCreateBox, nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) {
+      if (std::string(sqlite3_errmsg(db)).find("no such module") != std::string::npos) {
+        return false;
+      }
+      sqlite::Fail(db, code, "criar o índice espacial");
     }
-    QSqlQuery rows(db);
-    rows.setForwardOnly(true);
-    if (!rows.exec(QStringLiteral("SELECT NRSEQRENT, VRPERCINIRENT, VRPERCFIMRENT FROM "
-                                  "RENTABILIDADE"))) {
-      Fail(rows.lastError(), "ler os intervalos");
-    }
+    Statement rows(db, "SELECT NRSEQRENT, VRPERCINIRENT, VRPERCFIMRENT FROM RENTABILIDADE");
     box = true;
-    while (rows.next()) {
-      BoxInsert(rows.value(0).toString().toStdString(), rows.value(1).toDouble(),
-                rows.value(2).toDouble());
-    }
+    while (rows.Step("ler os intervalos")) BoxInsert(rows.Text(0), rows.Double(1), rows.Double(2));
     return true;
   }
 
   void BoxInsert(const std::string& key, double start, double end) {
-    QSqlQuery& q = Prepared(boxInsert, QStringLiteral("INSERT INTO RENTABILIDADE_CAIXA (id, "
-                                                      "inicio, fim) VALUES (?, ?, ?)"));
-    q.bindValue(0, RowId(key));
-    q.bindValue(1, BoxLow(start));
-    q.bindValue(2, BoxHigh(end));
-    Exec(q, "gravar o índice espacial");
+    Statement& q = Prepared(
+        boxInsert, "INSERT INTO RENTABILIDADE_CAIXA (id, inicio, fim) VALUES (?1, ?2, ?3)");
+    q.Bind(1, RowId(key));
+    q.Bind(2, BoxLow(start));
+    q.Bind(3, BoxHigh(end));
+    q.Run("gravar o índice espacial");
   }
 
   std::vector<std::string> KeysContaining(double value) {
-    QSqlQuery& q =
-        box ? Prepared(containing,
-                       QStringLiteral("SELECT r.NRSEQRENT FROM RENTABILIDADE_CAIXA c"
-                                      " JOIN RENTABILIDADE r ON r.rowid = c.id"
-                                      " WHERE c.inicio <= ? AND c.fim >= ?"
-                                      " AND r.VRPERCINIRENT <= ? AND r.VRPERCFIMRENT >= ?"
-                                      " ORDER BY r.NRSEQRENT"))
-            : Prepared(containing, QStringLiteral("SELECT NRSEQRENT FROM RENTABILIDADE"
-                                                  " WHERE VRPERCINIRENT <= ? AND VRPERCFIMRENT >= ?"
-                                                  " ORDER BY NRSEQRENT"));
-    // Qt counts each placeholder as a parameter of its own, so the value is bound to each.
-    for (int i = 0; i < (box ? 4 : 2); ++i) q.bindValue(i, value);
-    Exec(q, "procurar os intervalos de um valor");
+    Statement& q = box ? Prepared(containing,
+                                  "SELECT r.NRSEQRENT FROM RENTABILIDADE_CAIXA c"
+                                  " JOIN RENTABILIDADE r ON r.rowid = c.id"
+                                  " WHERE c.inicio <= ?1 AND c.fim >= ?1"
+                                  " AND r.VRPERCINIRENT <= ?1 AND r.VRPERCFIMRENT >= ?1"
+                                  " ORDER BY r.NRSEQRENT")
+                       : Prepared(containing,
+                                  "SELECT NRSEQRENT FROM RENTABILIDADE"
+                                  " WHERE VRPERCINIRENT <= ?1 AND VRPERCFIMRENT >= ?1"
+                                  " ORDER BY NRSEQRENT");
+    q.Bind(1, value);
     std::vector<std::string> keys;
-    while (q.next()) keys.push_back(q.value(0).toString().toStdString());
-    q.finish();
+    while (q.Step("procurar os intervalos de um valor")) keys.push_back(q.Text(0));
     return keys;
   }
 
   std::optional<RangeRecord> Find(const std::string& key) {
-    QSqlQuery& q = Prepared(
-        find, QStringLiteral("SELECT %1 FROM RENTABILIDADE WHERE NRSEQRENT = ?").arg(kColumns));
-    q.bindValue(0, QString::fromStdString(key));
-    Exec(q, "ler um intervalo");
+    Statement& q = Prepared(find,
+                            "SELECT NRSEQRENT, VRPERCINIRENT, VRPERCFIMRENT, VRCORRENT, "
+                            "IDBLOQUEIAPED FROM RENTABILIDADE WHERE NRSEQRENT = ?1");
+    q.Bind(1, key);
     std::optional<RangeRecord> found;
-    if (q.next()) found = ReadRecord(q);
-    q.finish();
+    if (q.Step("ler um intervalo")) found = ReadRecord(q);
+    q.Reset();
     return found;
   }
 
-  void BindRecord(QSqlQuery& q, const RangeRecord& range) {
-    q.bindValue(0, RowId(range.key));
-    q.bindValue(1, QString::fromStdString(range.key));
-    q.bindValue(2, range.start);
-    q.bindValue(3, range.end);
-    q.bindValue(4, range.colour);
-    q.bindValue(5, QString::fromStdString(range.flag));
-  }
-
   void Insert(const RangeRecord& range) {
-    QSqlQuery& q = Prepared(
-        insert, QStringLiteral("INSERT INTO RENTABILIDADE (rowid, %1) VALUES (?, ?, ?, ?, ?, ?)")
-                    .arg(kColumns));
-    BindRecord(q, range);
-    Exec(q, "incluir um intervalo");
+    Statement& q =
+        Prepared(insert,
+                 "INSERT INTO RENTABILIDADE (rowid, NRSEQRENT, VRPERCINIRENT, "
+                 "VRPERCFIMRENT, VRCORRENT, IDBLOQUEIAPED) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+    q.Bind(1, RowId(range.key));
+    q.Bind(2, range.key);
+    q.Bind(3, range.start);
+    q.Bind(4, range.end);
+    q.Bind(5, range.colour);
+    q.Bind(6, range.flag);
+    q.Run("incluir um intervalo");
     if (box) BoxInsert(range.key, range.start, range.end);
   }
 
   void Update(const RangeRecord& range) {
-    QSqlQuery& q = Prepared(
-        update, QStringLiteral("UPDATE RENTABILIDADE SET VRPERCINIRENT = ?, VRPERCFIMRENT = ?,"
-                               " VRCORRENT = ?, IDBLOQUEIAPED = ? WHERE rowid = ?"));
-    q.bindValue(0, range.start);
-    q.bindValue(1, range.end);
-    q.bindValue(2, range.colour);
-    q.bindValue(3, QString::fromStdString(range.flag));
-    q.bindValue(4, RowId(range.key));
-    Exec(q, "alterar um intervalo");
-    if (q.numRowsAffected() != 1) {
-      throw StorageError("O intervalo " + range.key + " não está cadastrado.");
-    }
+    Statement& q = Prepared(update,
+                            "UPDATE RENTABILIDADE SET VRPERCINIRENT = ?2, VRPERCFIMRENT = ?3,"
+                            " VRCORRENT = ?4, IDBLOQUEIAPED = ?5 WHERE NRSEQRENT = ?1");
+    q.Bind(1, range.key);
+    q.Bind(2, range.start);
+    q.Bind(3, range.end);
+    q.Bind(4, range.colour);
+    q.Bind(5, range.flag);
+    q.Run("alterar um intervalo");
+    if (q.Changes() != 1) throw StorageError("O intervalo " + range.key + " não está cadastrado.");
     if (box) {
-      QSqlQuery& b = Prepared(boxUpdate, QStringLiteral("UPDATE RENTABILIDADE_CAIXA SET inicio = "
-                                                        "?, fim = ? WHERE id = ?"));
-      b.bindValue(0, BoxLow(range.start));
-      b.bindValue(1, BoxHigh(range.end));
-      b.bindValue(2, RowId(range.key));
-      Exec(b, "alterar o índice espacial");
+      Statement& b =
+          Prepared(boxUpdate, "UPDATE RENTABILIDADE_CAIXA SET inicio = ?2, fim = ?3 WHERE id = ?1");
+      b.Bind(1, RowId(range.key));
+      b.Bind(2, BoxLow(range.start));
+      b.Bind(3, BoxHigh(range.end));
+      b.Run("alterar o índice espacial");
     }
   }
 
   void Remove(const std::string& key) {
-    QSqlQuery& q =
-        Prepared(remove, QStringLiteral("DELETE FROM RENTABILIDADE WHERE NRSEQRENT = ?"));
-    q.bindValue(0, QString::fromStdString(key));
-    Exec(q, "excluir um intervalo");
-    if (q.numRowsAffected() != 1) {
-      throw StorageError("O intervalo " + key + " não está cadastrado.");
-    }
+    Statement& q = Prepared(remove, "DELETE FROM RENTABILIDADE WHERE NRSEQRENT = ?1");
+    q.Bind(1, key);
+    q.Run("excluir um intervalo");
+    if (q.Changes() != 1) throw StorageError("O intervalo " + key + " não está cadastrado.");
     if (box) {
-      QSqlQuery& b =
-          Prepared(boxRemove, QStringLiteral("DELETE FROM RENTABILIDADE_CAIXA WHERE id = ?"));
-      b.bindValue(0, RowId(key));
-      Exec(b, "excluir do índice espacial");
+      Statement& b = Prepared(boxRemove, "DELETE FROM RENTABILIDADE_CAIXA WHERE id = ?1");
+      b.Bind(1, RowId(key));
+      b.Run("excluir do índice espacial");
     }
   }
 };
@@ -279,14 +237,17 @@ class SqliteRangeWriter : public RangeWriter {
  public:
   explicit SqliteRangeWriter(SqliteRangeStore::Impl& store) : store_(store) {
     if (store_.writing) throw StorageError("Já há uma gravação em andamento nesta conexão.");
-    store_.Run(QStringLiteral("BEGIN IMMEDIATE"), "iniciar a gravação");
+    store_.Prepared(store_.begin, "BEGIN IMMEDIATE").Run("iniciar a gravação");
     store_.writing = true;
   }
 
   ~SqliteRangeWriter() override {
     if (store_.writing) {
-      QSqlQuery(store_.db).exec(QStringLiteral("ROLLBACK"));
       store_.writing = false;
+      // A failed statement may already have ended the transaction; nothing is left to undo then.
+      if (!sqlite3_get_autocommit(store_.db)) {
+        sqlite3_exec(store_.db, "ROLLBACK", nullptr, nullptr, nullptr);
+      }
     }
   }
 
@@ -299,7 +260,7 @@ class SqliteRangeWriter : public RangeWriter {
   void Remove(const std::string& key) override { store_.Remove(key); }
 
   void Commit() override {
-    store_.Run(QStringLiteral("COMMIT"), "confirmar a gravação");
+    store_.Prepared(store_.commit, "COMMIT").Run("confirmar a gravação");
     store_.writing = false;
   }
 
@@ -311,43 +272,30 @@ class SqliteRangeWriter : public RangeWriter {
 
 SqliteRangeStore::SqliteRangeStore(const std::string& path, std::chrono::milliseconds busyTimeout)
     : impl_(std::make_unique<Impl>()) {
-  try {
-    impl_->Open(path, busyTimeout);
-  } catch (...) {
-    impl_.reset();
-    throw;
-  }
+  impl_->Open(path, busyTimeout);
 }
 
-SqliteRangeStore::~SqliteRangeStore() {
-  if (!impl_) return;
-  const QString name = impl_->connectionName;
-  impl_.reset();  // the queries and the handle go before the connection itself
-  QSqlDatabase::removeDatabase(name);
-}
+SqliteRangeStore::~SqliteRangeStore() = default;
 
 bool SqliteRangeStore::UsesBoxIndex() const {
   return impl_->box;
 }
 
 std::vector<RangeRecord> SqliteRangeStore::All() {
-  QSqlQuery& q = impl_->Prepared(
-      impl_->all, QStringLiteral("SELECT %1 FROM RENTABILIDADE ORDER BY VRPERCINIRENT, NRSEQRENT")
-                      .arg(kColumns));
-  impl_->Exec(q, "ler os intervalos");
+  Statement& q = impl_->Prepared(impl_->all,
+                                 "SELECT NRSEQRENT, VRPERCINIRENT, VRPERCFIMRENT, VRCORRENT,"
+                                 " IDBLOQUEIAPED FROM RENTABILIDADE"
+                                 " ORDER BY VRPERCINIRENT, NRSEQRENT");
   std::vector<RangeRecord> ranges;
-  while (q.next()) ranges.push_back(ReadRecord(q));
-  q.finish();
+  while (q.Step("ler os intervalos")) ranges.push_back(ReadRecord(q));
   return ranges;
 }
 
 std::optional<std::string> SqliteRangeStore::HighestKey() {
-  QSqlQuery& q =
-      impl_->Prepared(impl_->highest, QStringLiteral("SELECT max(NRSEQRENT) FROM RENTABILIDADE"));
-  impl_->Exec(q, "ler a maior chave");
+  Statement& q = impl_->Prepared(impl_->highest, "SELECT max(NRSEQRENT) FROM RENTABILIDADE");
   std::optional<std::string> key;
-  if (q.next() && !q.value(0).isNull()) key = q.value(0).toString().toStdString();
-  q.finish();
+  if (q.Step("ler a maior chave") && !q.IsNull(0)) key = q.Text(0);
+  q.Reset();
   return key;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
-// SqliteRangeStore: the range table in one SQLite file, through Qt SQL.
+// SqliteRangeStore: the range table in one SQLite file, through the SQLite library itself (the
+// system library that Qt's driver loads too; going direct saves Qt SQL's per-statement cost on
+// the hot lookups).
 //
 // Opening creates the file, its folder's absence aside, and the schema when missing: table
 // RENTABILIDADE (key as primary key and as rowid, every column NOT NULL), an index on the
