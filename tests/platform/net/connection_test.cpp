@@ -236,6 +236,21 @@ TEST(NetConnection, NeverSendsACallTwice) {
   EXPECT_EQ(dropping.Accepted(), 1);
 }
 
+TEST(NetConnection, RaisesWhenThePeerResetsTheLinkDuringTheSend) {
+  // The peer reads only the start of a large call and resets the link, so the rest of the
+  // send meets a closed socket.
+  ScriptedPeer resetting([](RawSocket& peer) {
+    Welcome(peer);
+    char start[4];
+    peer.ReadSome(start, sizeof start);
+    peer.Reset();
+  });
+  Client client(resetting.Port());
+  client.connection.Open();
+  const Variant big = Variant::FromBytes(std::string(8 * 1024 * 1024, 'x'));
+  EXPECT_THROW(client.Call("SetRentab", {big}), net::ENetError);
+}
+
 TEST(NetConnection, RefusesAMalformedAnswerAndClosesTheLink) {
   struct Case {
     const char* name;

@@ -83,6 +83,18 @@ void RawSocket::Close() {
   fd_ = -1;
 }
 
+void RawSocket::Reset() {
+  const linger hard{1, 0};
+  ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  Close();
+}
+
+size_t RawSocket::ReadSome(char* out, size_t size, std::chrono::milliseconds wait) {
+  if (WaitReadable(fd_, wait) <= 0) return 0;
+  const ssize_t n = ::recv(fd_, out, size, 0);
+  return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
 void RawSocket::Send(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);

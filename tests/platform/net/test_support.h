@@ -40,6 +40,10 @@ class RawSocket {
   // True when nothing arrives and the link stays open for the whole of wait.
   bool StaysSilent(std::chrono::milliseconds wait);
   void Close();
+  // Closes with a reset (SO_LINGER 0) instead of an orderly shutdown.
+  void Reset();
+  // Reads up to size bytes that arrive within wait; returns how many.
+  size_t ReadSome(char* out, size_t size, std::chrono::milliseconds wait = 5s);
 
   // Sends a hello and expects the welcome.
   void Hello(const std::string& object, std::optional<std::string> token = std::nullopt);
