@@ -186,7 +186,12 @@ void TDBGrid::Delegate::PaintCell(QPainter* painter, const QStyleOptionViewItem&
     state.Include(TGridDrawFlag::gdFocused);
   }
 
-  painter->save();
+  // Restores the painter also when the drawing handler raises.
+  struct SavedPainter {
+    QPainter* painter;
+    explicit SavedPainter(QPainter* p) : painter(p) { painter->save(); }
+    ~SavedPainter() { painter->restore(); }
+  } saved(painter);
   TCanvas canvas(painter);
   const TRect rect = FromQRect(option.rect);
   canvas.Brush().SetColor(highlighted ? clHighlight : column->Color());
@@ -211,7 +216,6 @@ void TDBGrid::Delegate::PaintCell(QPainter* painter, const QStyleOptionViewItem&
     painter->setBrush(Qt::NoBrush);
     painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
   }
-  painter->restore();
 }
 
 QWidget* TDBGrid::Delegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
@@ -244,22 +248,29 @@ void TDBGrid::Delegate::setEditorData(QWidget* editor, const QModelIndex& index)
 
 void TDBGrid::Delegate::setModelData(QWidget* editor, QAbstractItemModel*,
                                      const QModelIndex&) const {
-  if (editor != editor_) return;
+  if (editor != Editor()) return;
   CallSafely([this] { Commit(); });
 }
 
+void TDBGrid::Delegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
+  // The view deletes the editor later; from now on it is no longer open.
+  if (editor == editor_) editor_.clear();
+  QStyledItemDelegate::destroyEditor(editor, index);
+}
+
 void TDBGrid::Delegate::Commit() const {
-  if (!editor_ || !editorIndex_.isValid()) return;
+  QLineEdit* editor = Editor();
+  if (!editor || !editorIndex_.isValid()) return;
   db::TDataSet* ds = grid_->link_->OpenDataSet();
   if (!Editing(ds) || editorIndex_.column() >= grid_->columns_.Count()) return;
   db::TField* field = grid_->columns_.Items(editorIndex_.column())->Field();
   if (!field) return;
-  std::string text = FromQString(editor_->text());
+  std::string text = FromQString(editor->text());
   if (text != field->DisplayText()) field->SetText(text);
 }
 
 bool TDBGrid::Delegate::eventFilter(QObject* object, QEvent* event) {
-  if (object != editor_ || event->type() != QEvent::KeyPress) {
+  if (object != Editor() || event->type() != QEvent::KeyPress) {
     return QStyledItemDelegate::eventFilter(object, event);
   }
   auto* keyEvent = static_cast<QKeyEvent*>(event);
@@ -280,8 +291,10 @@ bool TDBGrid::Delegate::eventFilter(QObject* object, QEvent* event) {
       case VK_DOWN:
       case VK_PRIOR:
       case VK_NEXT:
-        view->NavigateFromEditor(keyEvent);
+        // The text goes into the record first; a refused text keeps the editor and the cell.
         consumed = true;
+        view->CloseEditor(true);
+        view->NavigateFromEditor(keyEvent);
         return;
       default:
         return;

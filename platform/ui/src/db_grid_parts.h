@@ -60,11 +60,13 @@ class TDBGrid::Delegate : public QStyledItemDelegate {
   void setEditorData(QWidget* editor, const QModelIndex& index) const override;
   void setModelData(QWidget* editor, QAbstractItemModel* model,
                     const QModelIndex& index) const override;
+  void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
 
   // Writes the open editor's text into its field; raises when the field refuses it.
   void Commit() const;
-  bool EditorOpen() const { return !editor_.isNull(); }
-  QLineEdit* Editor() const { return editor_; }
+  bool EditorOpen() const { return Editor() != nullptr; }
+  // The open editor; null also while it is being destroyed.
+  QLineEdit* Editor() const { return qobject_cast<QLineEdit*>(editor_.data()); }
 
  protected:
   bool eventFilter(QObject* object, QEvent* event) override;
@@ -73,7 +75,7 @@ class TDBGrid::Delegate : public QStyledItemDelegate {
   void PaintCell(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const;
   TDBGrid* grid_;
-  mutable QPointer<QLineEdit> editor_;
+  mutable QPointer<QWidget> editor_;
   mutable QPersistentModelIndex editorIndex_;
 };
 

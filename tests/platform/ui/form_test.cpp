@@ -135,7 +135,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CloseCase{TCloseAction::caNone, true, true, TWindowState::wsNormal},
                       CloseCase{TCloseAction::caHide, false, true, TWindowState::wsNormal},
                       CloseCase{TCloseAction::caMinimize, true, true, TWindowState::wsMinimized},
-                      CloseCase{TCloseAction::caFree, false, false, TWindowState::wsNormal}));
+                      CloseCase{TCloseAction::caFree, false, false, TWindowState::wsNormal}),
+    [](const ::testing::TestParamInfo<CloseCase>& info) {
+      const char* names[] = {"None", "Hide", "Free", "Minimize"};
+      return std::string(names[static_cast<int>(info.param.action)]);
+    });
 
 TEST_F(FormTest, TitleBarCloseGoesThroughOnClose) {
   TForm* child = NewChild();
