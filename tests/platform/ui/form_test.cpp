@@ -103,6 +103,11 @@ struct CloseCase {
   TWindowState stateAfter;
 };
 
+std::string CloseCaseName(const ::testing::TestParamInfo<CloseCase>& info) {
+  const char* const names[] = {"None", "Hide", "Free", "Minimize"};
+  return names[static_cast<int>(info.param.action)];
+}
+
 class CloseActionTest : public FormTest, public ::testing::WithParamInterface<CloseCase> {};
 
 TEST_P(CloseActionTest, CloseAppliesTheHandlersAction) {
@@ -136,10 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseCase{TCloseAction::caHide, false, true, TWindowState::wsNormal},
                       CloseCase{TCloseAction::caMinimize, true, true, TWindowState::wsMinimized},
                       CloseCase{TCloseAction::caFree, false, false, TWindowState::wsNormal}),
-    [](const ::testing::TestParamInfo<CloseCase>& info) {
-      const char* names[] = {"None", "Hide", "Free", "Minimize"};
-      return std::string(names[static_cast<int>(info.param.action)]);
-    });
+    CloseCaseName);
 
 TEST_F(FormTest, TitleBarCloseGoesThroughOnClose) {
   TForm* child = NewChild();
