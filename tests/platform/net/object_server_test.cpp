@@ -224,17 +224,15 @@ TEST(ObjectServer, MakesOneInstancePerWorkerAndRunsCallsInParallel) {
   for (int i = 0; i < 3; ++i) {
     clients.push_back(RawSocket::Connect(server.Port()));
     clients.back().Hello(nettest::kTestObject);
-    clients.back().SendFrame(net::EncodeCall(1, "Sleep", {1000}));
+    clients.back().SendFrame(net::EncodeCall(1, "Gate", {}));
   }
-  // All three long calls are under way at once, none finished: each has a worker of its own.
-  for (int i = 0; i < 100 && server.State().started.load() < 3; ++i)
-    std::this_thread::sleep_for(5ms);
-  EXPECT_EQ(server.State().started.load(), 3);
-  EXPECT_EQ(server.State().finished.load(), 0);
+  // All three blocking calls are under way at once: each has a worker of its own.
+  EXPECT_TRUE(server.State().WaitStarted(3));
+  server.State().OpenGate();
   for (auto& client : clients) {
     const auto reply = client.ReadMessage();
     ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->value, Variant(1000));
+    EXPECT_EQ(reply->value, Variant(true));
   }
 }
 
@@ -244,18 +242,20 @@ TEST(ObjectServer, StopLetsTheCallInFlightFinish) {
   idle.Hello(nettest::kTestObject);
   RawSocket busy = RawSocket::Connect(server.Port());
   busy.Hello(nettest::kTestObject);
-  busy.SendFrame(net::EncodeCall(5, "Sleep", {300}));
-  for (int i = 0; i < 100 && server.State().started.load() == 0; ++i)
-    std::this_thread::sleep_for(5ms);
-  ASSERT_EQ(server.State().started.load(), 1);
+  busy.SendFrame(net::EncodeCall(5, "Gate", {}));
+  ASSERT_TRUE(server.State().WaitStarted(1));
 
-  server.Server().Stop();
+  auto stopped = std::async(std::launch::async, [&] { server.Server().Stop(); });
+  EXPECT_TRUE(idle.PeerCloses());                                   // idle links close at once
+  EXPECT_EQ(stopped.wait_for(100ms), std::future_status::timeout);  // the call holds the stop
+  server.State().OpenGate();
+  ASSERT_EQ(stopped.wait_for(5s), std::future_status::ready);
   EXPECT_EQ(server.State().finished.load(), 1);
   const auto reply = busy.ReadMessage();
   ASSERT_TRUE(reply.has_value());
-  EXPECT_EQ(reply->value, Variant(300));
+  EXPECT_EQ(reply->id, 5u);
+  EXPECT_EQ(reply->value, Variant(true));
   EXPECT_TRUE(busy.PeerCloses());
-  EXPECT_TRUE(idle.PeerCloses());
   EXPECT_TRUE(server.LogContains("Servidor parado"));
 }
 

@@ -45,6 +45,13 @@ class TestObject : public net::ServerObject {
       ++state_->finished;
       return args[0];
     });
+    Expose("Gate", {}, [this](const rtl::VariantArray&) {
+      ++state_->calls;
+      ++state_->started;
+      state_->WaitAtGate();
+      ++state_->finished;
+      return rtl::Variant(true);
+    });
     Expose("Throw", {}, [this](const rtl::VariantArray&) -> rtl::Variant {
       ++state_->calls;
       throw std::runtime_error("detalhe interno: senha=xyz");
@@ -61,6 +68,24 @@ class TestObject : public net::ServerObject {
 };
 
 }  // namespace
+
+void TestState::OpenGate() {
+  {
+    std::lock_guard lock(gateMutex_);
+    gateOpen_ = true;
+  }
+  gateCv_.notify_all();
+}
+
+void TestState::WaitAtGate() {
+  std::unique_lock lock(gateMutex_);
+  gateCv_.wait_for(lock, 10s, [this] { return gateOpen_; });
+}
+
+bool TestState::WaitStarted(int count) {
+  for (int i = 0; i < 500 && started.load() < count; ++i) std::this_thread::sleep_for(10ms);
+  return started.load() >= count;
+}
 
 RawSocket RawSocket::Connect(uint16_t port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

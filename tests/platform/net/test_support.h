@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -78,6 +79,17 @@ struct TestState {
   std::atomic<int> started{0};   // Sleep calls begun
   std::atomic<int> finished{0};  // Sleep calls ended
   std::atomic<int> instances{0};
+
+  // Gate calls wait (at most 10 s) until the test opens the gate.
+  void OpenGate();
+  void WaitAtGate();
+  // Waits (at most 5 s) until count calls of Sleep or Gate have begun.
+  bool WaitStarted(int count);
+
+ private:
+  std::mutex gateMutex_;
+  std::condition_variable gateCv_;
+  bool gateOpen_ = false;
 };
 
 inline constexpr const char* kTestObject = "teste.objeto";
