@@ -36,7 +36,8 @@ constexpr uint64_t kFirstConnection = 16;
 // After a refusal that ends a connection, its remaining input is read and dropped for a short
 // while, so that closing does not reset the link before the client has read the refusal.
 constexpr auto kLingerTime = 1s;
-// Once stopping and no call is in flight, answers still unsent get this long to go out.
+// Once stopping and no call is in flight, answers still unsent get this long to go out; so does
+// a last refusal to a client that does not read it.
 constexpr auto kDrainTime = 5s;
 
 std::string Errno(const char* what) {
@@ -113,7 +114,7 @@ struct ObjectServer::Impl {
 
   std::unordered_map<uint64_t, std::unique_ptr<Connection>> connections;
   uint64_t nextKey = kFirstConnection;
-  size_t awaitingClose = 0;  // connections Lingering or Broken
+  size_t awaitingClose = 0;  // connections Closing, Lingering or Broken
   bool stopping = false;
   Clock::time_point drainUntil{};
   Clock::time_point listenerPausedUntil{};
@@ -135,7 +136,11 @@ struct ObjectServer::Impl {
   void UpdateInterest(Connection& c);
   void Drop(Connection& c, const std::string& why);
   void Tick();
-  void EnterClosingState(Connection& c, State state);
+  static bool IsClosing(State s) {
+    return s == State::Closing || s == State::Lingering || s == State::Broken;
+  }
+  // Moves c into one of the closing states; it is closed at the latest after grace.
+  void EnterClosingState(Connection& c, State state, Clock::duration grace);
 };
 
 uint16_t ObjectServer::Impl::Listen() {
@@ -228,8 +233,7 @@ void ObjectServer::Impl::Tick() {
   if (!stopping && awaitingClose == 0) return;
   std::vector<Connection*> done;
   for (auto& [key, c] : connections) {
-    if (c->state == State::Broken) done.push_back(c.get());
-    if (c->state == State::Lingering && now >= c->lingerUntil) done.push_back(c.get());
+    if (IsClosing(c->state) && now >= c->lingerUntil) done.push_back(c.get());
     if (stopping && (c->state == State::Hello || c->state == State::Ready) &&
         c->outputSent == c->output.size())
       done.push_back(c.get());
@@ -237,6 +241,7 @@ void ObjectServer::Impl::Tick() {
   for (Connection* c : done)
     Drop(*c, c->state == State::Broken      ? "erro de escrita"
              : c->state == State::Lingering ? "encerrada após recusa"
+             : c->state == State::Closing   ? "recusa não lida pelo cliente"
                                             : "servidor parando");
 }
 
@@ -289,9 +294,9 @@ void ObjectServer::Impl::OnOutcomes() {
     if (it == connections.end()) continue;  // the client left while its call ran
     Connection& c = *it->second;
     Send(c, outcome.frame);
-    if (!connections.count(outcome.connection)) continue;
+    if (c.state == State::Broken) continue;
     if (outcome.closeAfter) {
-      c.state = State::Closing;
+      EnterClosingState(c, State::Closing, kDrainTime);
       Flush(c);
       continue;
     }
@@ -318,8 +323,7 @@ void ObjectServer::Impl::OnReadable(Connection& c) {
                                    : "encerrada pelo cliente");
     return;
   }
-  if (c.state == State::Closing || c.state == State::Lingering || c.state == State::Broken)
-    return;  // dropped unread
+  if (IsClosing(c.state)) return;  // dropped unread
   c.input.Append(buffer, static_cast<size_t>(n));
   if (c.state == State::Busy) {
     UpdateInterest(c);  // a client that pipelines too much waits for the answer
@@ -399,14 +403,13 @@ void ObjectServer::Impl::Flush(Connection& c) {
       break;
     } else if (n < 0 && errno != EINTR) {
       // Not closed here: callers up the stack still hold c.
-      EnterClosingState(c, State::Broken);
+      EnterClosingState(c, State::Broken, Clock::duration::zero());
       break;
     }
   }
   if (c.outputSent == c.output.size() && c.state == State::Closing) {
     ::shutdown(c.fd, SHUT_WR);
-    c.lingerUntil = Clock::now() + kLingerTime;
-    EnterClosingState(c, State::Lingering);
+    EnterClosingState(c, State::Lingering, kLingerTime);
   }
   UpdateInterest(c);
 }
@@ -417,13 +420,14 @@ void ObjectServer::Impl::RefuseAndClose(Connection& c, const char* code,
            "): " + message);
   std::string frame;
   AppendFrame(frame, EncodeRefused(std::nullopt, code, message));
-  c.state = State::Closing;
+  EnterClosingState(c, State::Closing, kDrainTime);
   Send(c, frame);
 }
 
-void ObjectServer::Impl::EnterClosingState(Connection& c, State state) {
+void ObjectServer::Impl::EnterClosingState(Connection& c, State state, Clock::duration grace) {
+  if (!IsClosing(c.state)) ++awaitingClose;
   c.state = state;
-  ++awaitingClose;
+  c.lingerUntil = Clock::now() + grace;
 }
 
 void ObjectServer::Impl::UpdateInterest(Connection& c) {
@@ -449,7 +453,7 @@ void ObjectServer::Impl::Drop(Connection& c, const std::string& why) {
   log.Line("conexão #" + std::to_string(c.key) + " (" + c.peer + ") fechada: " + why);
   ::epoll_ctl(epollFd, EPOLL_CTL_DEL, c.fd, nullptr);
   ::close(c.fd);
-  if (c.state == State::Lingering || c.state == State::Broken) --awaitingClose;
+  if (IsClosing(c.state)) --awaitingClose;
   connections.erase(c.key);  // c is gone from here on
 }
 
