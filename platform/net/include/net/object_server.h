@@ -65,7 +65,8 @@ class ObjectServer {
 
   // Asks the server to stop and returns at once; safe in a signal handler.
   void RequestStop();
-  // Blocks until the server has stopped (after RequestStop, Stop or a signal).
+  // Blocks until the server has stopped (after RequestStop, Stop or a signal). Never call it (or
+  // Stop) from a method handler, which runs on a worker that Wait joins; use RequestStop there.
   void Wait();
   // RequestStop() then Wait().
   void Stop();
