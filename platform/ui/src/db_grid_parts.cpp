@@ -356,11 +356,9 @@ bool TDBGrid::View::HandleKey(uint16_t key) {
       if (Editing(ds)) ds->Cancel();
       return true;
     case VK_RETURN:
-      if (grid_->delegate_->EditorOpen()) {
-        CloseEditor(true);
-      } else {
-        grid_->ShowEditor();
-      }
+      // Enter ends typing; it never starts it (Ctrl+Enter usually posts the record).
+      if (!grid_->delegate_->EditorOpen()) return false;
+      CloseEditor(true);
       return true;
     case VK_F2:
       grid_->ShowEditor();
