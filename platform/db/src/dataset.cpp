@@ -258,7 +258,7 @@ void TClientDataSet::WriteInsert() {
   const size_t position = static_cast<size_t>(insertAt_) < VisibleCount()
                               ? StorageIndex(static_cast<size_t>(insertAt_))
                               : records_.size();
-  log_.reserve(log_.size() + 1);
+  ReserveLogEntry();
   Record record{buffer_, std::make_shared<const Origin>(Origin{epoch_, true, {}})};
   records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(position), record);
   log_.push_back(LogEntry{ChangeKind::Insert, position, {}, std::move(buffer_)});
@@ -271,7 +271,7 @@ void TClientDataSet::WriteEdit() {
   const size_t position = StorageIndex(static_cast<size_t>(current_));
   Record& record = records_[position];
   if (record.values == buffer_) return;  // nothing changed: nothing to log
-  log_.reserve(log_.size() + 1);
+  ReserveLogEntry();
   LogEntry entry{ChangeKind::Modify, position, record, buffer_};
   if (!OriginValid(record)) {
     record.origin = std::make_shared<const Origin>(Origin{epoch_, false, record.values});
@@ -301,7 +301,7 @@ void TClientDataSet::Delete() {
   if (VisibleCount() == 0) Fail("não há registro para excluir.");
   if (BeforeDelete) BeforeDelete(*this);
   const size_t position = StorageIndex(static_cast<size_t>(current_));
-  log_.reserve(log_.size() + 1);
+  ReserveLogEntry();
   LogEntry entry{ChangeKind::Delete, position, std::move(records_[position]), {}};
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
   log_.push_back(std::move(entry));
@@ -495,6 +495,11 @@ int TClientDataSet::DisplayRow() const {
 }
 
 // --- Change log -----------------------------------------------------------------------------
+
+// Makes room for one more entry before a change begins, so that logging it cannot fail halfway.
+void TClientDataSet::ReserveLogEntry() {
+  if (log_.size() == log_.capacity()) log_.reserve(std::max<size_t>(16, log_.capacity() * 2));
+}
 
 int TClientDataSet::ChangeCount() const {
   return static_cast<int>(log_.size());

@@ -197,6 +197,7 @@ class TClientDataSet {
   void WriteInsert();
   void WriteEdit();
   void DropPending();
+  void ReserveLogEntry();
   void ResetCursor();
   void InstallFilter(std::string expression, bool filtered);
 
