@@ -373,7 +373,6 @@ void TClientDataSet::CheckCanWrite(const TField& field) const {
 }
 
 void TClientDataSet::WriteField(TField& field, Variant value) {
-  CheckCanWrite(field);
   buffer_[static_cast<size_t>(field.Index())] = std::move(value);
   modified_ = true;
   Notify(DataEventKind::FieldChanged, &field);

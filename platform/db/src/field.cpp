@@ -66,6 +66,10 @@ void TStringField::SetAsInteger(int32_t value) {
 Variant TStringField::Convert(const Variant& value) const {
   std::string text =
       value.Type() == VarType::Double ? rtl::FloatToStr(value.AsDouble()) : value.AsString();
+  if (!IsValidUtf8(text)) {
+    throw EDatabaseError("O valor informado para o campo '" + FieldName() +
+                         "' não é um texto válido.");
+  }
   if (Utf8Length(text) > static_cast<size_t>(Size())) {
     throw EDatabaseError("O valor \"" + text + "\" excede o tamanho do campo '" + FieldName() +
                          "' (" + std::to_string(Size()) + " caracteres).");

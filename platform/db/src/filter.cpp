@@ -1,5 +1,6 @@
 #include "filter.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <optional>

@@ -51,6 +51,9 @@ void CheckValue(const FieldDef& field, const Variant& value) {
       return;
     case VarType::String:
       if (field.type == FieldType::String) {
+        if (!IsValidUtf8(value.StringRef())) {
+          Fail("texto que não é UTF-8 válido no campo '" + field.name + "'");
+        }
         if (Utf8Length(value.StringRef()) > static_cast<size_t>(field.size)) {
           Fail("valor maior que o tamanho do campo '" + field.name + "'");
         }
@@ -370,6 +373,19 @@ std::string EncodePacketRows(const std::vector<FieldDef>& fields, size_t rowCoun
   writer.ArrayHeader(rowCount);
   for (size_t i = 0; i < rowCount; ++i) WriteRow(writer, rowAt(i));
   return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) return true;
+  // The CBOR reader holds the system's one UTF-8 check; let it read the text back.
+  std::string item;
+  Writer(item).Text(text);
+  try {
+    Reader(item).ReadText();
+    return true;
+  } catch (const rtl::cbor::CborError&) {
+    return false;
+  }
 }
 
 std::string EncodePacket(const DataPacket& packet) {

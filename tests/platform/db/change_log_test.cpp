@@ -147,6 +147,46 @@ TEST(ChangeLog, AssigningDataEmptiesTheLogAndDropsThePendingChange) {
   EXPECT_EQ(f.start.OldValue(), Variant(1.0));
 }
 
+// The range screen saves each change from AfterPost / AfterDelete and, when the server refuses
+// it, cancels the change log there and raises the failure again.
+TEST(ChangeLog, CancellingFromAnAfterEventUndoesTheChangeThatFiredIt) {
+  Fixture f;
+  f.Load({{"0000000001", 0, 10}, {"0000000002", 20, 30}});
+  auto refuse = [](TDataSet& ds) {
+    ds.CancelUpdates();
+    throw rtl::Exception("recusado pelo servidor");
+  };
+  f.cds.AfterPost = refuse;
+  f.cds.AfterDelete = refuse;
+  f.cds.AfterInsert = [&](TDataSet&) {
+    f.key.SetAsString("0000000003");
+    f.blocks.SetAsString("N");
+  };
+
+  f.cds.Append();
+  f.start.SetAsFloat(40);
+  EXPECT_THROW(f.cds.Post(), rtl::Exception);
+  EXPECT_EQ(f.cds.State(), DataSetState::Browse);
+  EXPECT_THAT(f.Keys(), ElementsAre("0000000001", "0000000002"));
+
+  f.cds.Edit();
+  f.end.SetAsFloat(35);
+  EXPECT_THROW(f.cds.Post(), rtl::Exception);
+  EXPECT_EQ(f.end.AsFloat(), 30);
+
+  EXPECT_THROW(f.cds.Delete(), rtl::Exception);
+  EXPECT_EQ(f.cds.RecordCount(), 2);
+  EXPECT_EQ(f.cds.ChangeCount(), 0);
+
+  // Accepted: merged from AfterPost, the posted values become the base values.
+  f.cds.AfterPost = [](TDataSet& ds) { ds.MergeChangeLog(); };
+  f.cds.Edit();
+  f.end.SetAsFloat(36);
+  f.cds.Post();
+  EXPECT_EQ(f.cds.ChangeCount(), 0);
+  EXPECT_EQ(f.end.OldValue(), rtl::Variant(36.0));
+}
+
 TEST(DataAssignment, APacketThatDoesNotFitLeavesTheDataSetExactlyAsItWas) {
   Fixture f;
   f.Load({{"0000000001", 0, 10}, {"0000000002", 20, 30}});

@@ -241,6 +241,7 @@ TEST(DataSetFields, ConvertAndRefuseValuesByKind) {
   EXPECT_EQ(f.key.AsInteger(), 42);
   EXPECT_THROW(f.key.SetAsString("01234567890"), EDatabaseError);  // 11 characters
   EXPECT_EQ(f.key.AsString(), "42");
+  EXPECT_THROW(f.key.SetAsString("\xff"), EDatabaseError);
   f.blocks.SetAsString("ç");  // one character, two bytes
   EXPECT_EQ(f.blocks.AsString(), "ç");
   EXPECT_TRUE(f.cds.Modified());

@@ -92,6 +92,7 @@ TEST(PacketCodec, EncodingRefusesWhatDecodingWouldRefuse) {
       {"float as text", {{key, value}, {{"ab", "1.0"}}}},
       {"int64 in integer field", {{{"I", FieldType::Integer, 0, {}}}, {{int64_t{1}}}}},
       {"empty value", {{key}, {{Variant()}}}},
+      {"invalid UTF-8", {{key}, {{"\xc3("}}}},
   };
   for (const Case& c : cases) {
     EXPECT_THROW(EncodePacket(c.packet), EPacketError) << c.what;

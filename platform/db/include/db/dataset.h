@@ -180,6 +180,7 @@ class TClientDataSet {
   const Row* ReadRow() const;
   const Row* DisplayRowValues(int displayRow) const;
   void CheckCanWrite(const TField& field) const;
+  // Stores a converted value into the pending record; CheckCanWrite has passed.
   void WriteField(TField& field, rtl::Variant value);
   // The posted record the fields read now; nullptr for a new record or none.
   const Record* ReadRecord() const;

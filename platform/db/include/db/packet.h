@@ -6,9 +6,9 @@
 // side accepts: at least one field; field names non-empty and unique (ignoring ASCII case); a
 // string field has a size from 1 to kMaxStringSize characters, other fields have none; every row
 // holds exactly one value per field, each Null or of its field's type (String for "string",
-// Double for "float", Int32 for "integer"); a string holds at most `size` characters (UTF-8 code
-// points). A delta change carries `oldRow` for Modify and Delete and `newRow` for Insert and
-// Modify, and nothing else.
+// Double for "float", Int32 for "integer"); a string is valid UTF-8 and holds at most `size`
+// characters (code points). A delta change carries `oldRow` for Modify and Delete and `newRow` for
+// Insert and Modify, and nothing else.
 //
 // Decoding is strict and bounded: the map keys are exactly those written by the encoder, with
 // "fields" first; any malformed, truncated, over-nested or trailing input raises EPacketError
@@ -102,6 +102,8 @@ DeltaPacket DecodeDeltaVariant(const rtl::Variant& delta);
 
 // The number of characters (UTF-8 code points) of valid UTF-8 text.
 size_t Utf8Length(std::string_view text);
+// True when the text is well-formed UTF-8.
+bool IsValidUtf8(std::string_view text);
 
 // "string", "float" or "integer".
 const char* FieldTypeName(FieldType type);
