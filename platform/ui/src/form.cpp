@@ -104,6 +104,16 @@ class TForm::Impl {
 
 TForm::TForm(TComponent* owner) : TWinControl(owner, new Window(this)), impl_(new Impl) {
   impl_->window = static_cast<Window*>(Widget());
+  StoreVisible(false);
+}
+
+void TForm::SetVisible(bool value) {
+  if (value) {
+    Show();
+    return;
+  }
+  FrameWidget()->hide();
+  StoreVisible(false);
 }
 
 TForm::~TForm() {
@@ -202,6 +212,7 @@ void TForm::SetMenu(TMainMenu* menu) {
 void TForm::Show() {
   QWidget* frame = FrameWidget();
   bool wasHidden = !frame->isVisible();
+  StoreVisible(true);
   impl_->window->show();  // inside an MDI frame the content must be visible too
   if (wasHidden) {
     frame->setWindowState(QtStateOf(impl_->state));
@@ -290,6 +301,7 @@ void TForm::Close() {
     return;
   }
   FrameWidget()->hide();
+  StoreVisible(false);
   if (action == TCloseAction::caFree) {
     if (modal_) {
       impl_->releaseAfterModal = true;

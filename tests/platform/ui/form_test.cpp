@@ -65,7 +65,9 @@ TEST_F(FormTest, FailedCreationDestroysTheFormAndRaises) {
 
 TEST_F(FormTest, MdiChildLivesInTheMainAreaAndSwitchesWindowStates) {
   TForm* child = NewChild();
+  EXPECT_FALSE(child->Visible());  // forms start hidden
   child->Show();
+  EXPECT_TRUE(child->Visible());
   auto* frame = qobject_cast<QMdiSubWindow*>(child->Widget()->parentWidget());
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(frame->mdiArea()->activeSubWindow(), frame);
@@ -127,6 +129,7 @@ TEST_P(CloseActionTest, CloseAppliesTheHandlersAction) {
   EXPECT_EQ(!destroyed, c.aliveAfterEvents);
   if (!destroyed) {
     EXPECT_EQ(child->Widget()->parentWidget()->isVisible(), c.visibleAfter);
+    EXPECT_EQ(child->Visible(), c.visibleAfter);
     EXPECT_EQ(child->WindowState(), c.stateAfter);
   } else {
     for (int i = 0; i < Application().ComponentCount(); ++i) {

@@ -39,7 +39,7 @@ class TControl : public TComponent {
   TRect ClientRect() const;
 
   bool Visible() const { return visible_; }
-  void SetVisible(bool value);
+  virtual void SetVisible(bool value);
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
   bool Enabled() const;
@@ -67,6 +67,8 @@ class TControl : public TComponent {
   // The widget that is placed in the parent and carries the bounds (a form's frame window).
   virtual QWidget* FrameWidget() const;
   void RequestParentRealign();
+  // Records the visibility without touching the widget (for controls that show themselves).
+  void StoreVisible(bool value) { visible_ = value; }
 
  private:
   friend class TWinControl;

@@ -40,6 +40,8 @@ class TForm : public TWinControl {
 
   // Visible, restored if it was hidden, in front, active; not modal.
   void Show();
+  // Visible(true) is Show(); Visible(false) hides the form without closing it.
+  void SetVisible(bool value) override;
   TModalResult ShowModal();
   void Close();
   bool Modal() const { return modal_; }
