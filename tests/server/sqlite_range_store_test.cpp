@@ -1,5 +1,7 @@
 #include "ped06900/sqlite_range_store.h"
 
+#include <sqlite3.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -142,6 +144,29 @@ TEST(SqliteRangeStoreTest, ASecondWriterWaitsThenGivesUpWithAClearError) {
     EXPECT_THAT(e.Message(), ::testing::HasSubstr("ocupado"));
   }
   EXPECT_THAT(second.All(), IsEmpty());  // readers are never blocked
+}
+
+// A file written by a server whose SQLite had no R*Tree: the boxes are made from its rows.
+TEST(SqliteRangeStoreTest, OpeningAFileWithoutBoxesFillsThemFromTheTable) {
+  TempDatabase db;
+  db.Open();
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(db.Path().c_str(), &raw), SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(raw,
+                   "DROP TABLE RENTABILIDADE_CAIXA;"
+                   "INSERT INTO RENTABILIDADE (rowid, NRSEQRENT, VRPERCINIRENT, VRPERCFIMRENT,"
+                   " VRCORRENT, IDBLOQUEIAPED) VALUES (1, '0000000001', 0.1, 10.3, 0, 'N'),"
+                   " (2, '0000000002', 20, 30, 0, 'S')",
+                   nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  sqlite3_close(raw);
+  auto store = db.Open();
+  EXPECT_TRUE(store->UsesBoxIndex());
+  EXPECT_THAT(store->KeysContaining(0.1), ElementsAre("0000000001"));
+  EXPECT_THAT(store->KeysContaining(10.3), ElementsAre("0000000001"));
+  EXPECT_THAT(store->KeysContaining(25), ElementsAre("0000000002"));
+  EXPECT_THAT(store->KeysContaining(15), IsEmpty());
 }
 
 TEST(SqliteRangeStoreTest, RefusesAFolderThatDoesNotExist) {
