@@ -264,7 +264,7 @@ void TClientDataSet::WriteInsert() {
   log_.push_back(LogEntry{ChangeKind::Insert, position, {}, std::move(buffer_)});
   RebuildVisible();
   const int visible = VisibleIndexOf(position);
-  MoveTo(visible >= 0 ? visible : insertAt_);
+  PlaceCursor(visible >= 0 ? visible : insertAt_);
 }
 
 void TClientDataSet::WriteEdit() {
@@ -280,7 +280,7 @@ void TClientDataSet::WriteEdit() {
   log_.push_back(std::move(entry));
   RebuildVisible();
   const int visible = VisibleIndexOf(position);
-  MoveTo(visible >= 0 ? visible : current_);
+  PlaceCursor(visible >= 0 ? visible : current_);
 }
 
 void TClientDataSet::Cancel() {
@@ -307,7 +307,7 @@ void TClientDataSet::Delete() {
   log_.push_back(std::move(entry));
   DropPending();
   RebuildVisible();
-  MoveTo(current_);
+  PlaceCursor(current_);
   SetState(DataSetState::Browse);
   Notify(DataEventKind::DataSetChanged);
   if (AfterDelete) AfterDelete(*this);
@@ -421,14 +421,18 @@ void TClientDataSet::ResetCursor() {
   eof_ = current_ < 0;
 }
 
-// Makes visible row `visible` (clamped to the rows there are) the current one.
-void TClientDataSet::MoveTo(int visible) {
+// Makes visible row `visible` (clamped to the rows there are) the current one, without telling
+// the links: for changes that end with a DataSetChanged of their own.
+void TClientDataSet::PlaceCursor(int visible) {
   const int count = static_cast<int>(VisibleCount());
-  const int target = count == 0 ? -1 : std::clamp(visible, 0, count - 1);
+  current_ = count == 0 ? -1 : std::clamp(visible, 0, count - 1);
   bof_ = eof_ = count == 0;
-  if (target == current_) return;
-  current_ = target;
-  Notify(DataEventKind::RecordMoved);
+}
+
+void TClientDataSet::MoveTo(int visible) {
+  const int before = current_;
+  PlaceCursor(visible);
+  if (current_ != before) Notify(DataEventKind::RecordMoved);
 }
 
 void TClientDataSet::First() {
@@ -546,9 +550,7 @@ void TClientDataSet::CancelUpdates() {
   }
   log_.clear();
   RebuildVisible();
-  const int keep = current_;
-  current_ = -1;  // so that MoveTo tells the links even when the index is the same
-  MoveTo(keep);
+  PlaceCursor(current_);
   Notify(DataEventKind::DataSetChanged);
 }
 

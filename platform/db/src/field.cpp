@@ -15,7 +15,7 @@ TField::TField(TDataSet& dataSet, int index, std::string name, FieldType type, i
 
 Variant TField::Value() const {
   const Row* row = dataSet_.ReadRow();
-  return row ? (*row)[index_] : Variant::Null();
+  return row && static_cast<size_t>(index_) < row->size() ? (*row)[index_] : Variant::Null();
 }
 
 void TField::SetValue(const Variant& value) {

@@ -86,6 +86,36 @@ TEST(DataSource, ALinkCanWritePendingEditorTextBeforeThePost) {
   EXPECT_EQ(f.cds.ChangeCount(), 1);
 }
 
+// A grid repaints from inside any notification; the fields must read a consistent row then.
+TEST(DataSource, FieldsReadConsistentValuesFromInsideEveryNotification) {
+  Fixture f;
+  f.Load({{"0000000001", 0, 10}, {"0000000002", 20, 30}});
+  TDataSource source(&f.cds);
+  RecordingLink grid;
+  grid.SetDataSource(&source);
+  std::vector<std::string> seen;
+  grid.onEvent = [&](const DataEvent& event) {
+    std::string row = std::string(DataSetStateName(f.cds.State())) + ":";
+    for (int i = 0; i < f.cds.FieldCount(); ++i) row += f.cds.Field(i).DisplayText() + "|";
+    for (int r = 0; r < f.cds.DisplayRowCount(); ++r) {
+      TRowView view(f.cds, r);
+      row += f.key.AsString() + ";";
+    }
+    if (event.kind == DataEventKind::DataSetChanged) seen.push_back(row);
+  };
+  f.cds.Append();
+  f.key.SetAsString("0000000003");
+  f.cds.Post();
+  f.cds.Edit();
+  f.start.SetAsFloat(50);
+  f.cds.Delete();
+  f.cds.CancelUpdates();
+  EXPECT_THAT(seen, ElementsAre("Insert:|||||0000000001;0000000002;;",
+                                "Browse:0000000003|||||0000000001;0000000002;0000000003;",
+                                "Browse:0000000002|20|30|255|N|0000000001;0000000002;",
+                                "Browse:0000000002|20|30|255|N|0000000001;0000000002;"));
+}
+
 TEST(DataSource, EitherSideMayBeDestroyedFirst) {
   auto f = std::make_unique<Fixture>();
   f->Load({{"0000000001", 0, 10}});

@@ -191,6 +191,7 @@ class TClientDataSet {
   size_t StorageIndex(size_t visible) const;
   void RebuildVisible();
   int VisibleIndexOf(size_t storage) const;
+  void PlaceCursor(int visible);
   void MoveTo(int visible);
   // Replaces the rows with those of a packet whose rows fit its own fields.
   void Load(DataPacket packet);
