@@ -82,6 +82,12 @@ TIntegerField& TClientDataSet::AddIntegerField(std::string name) {
   return AddField(std::make_unique<TIntegerField>(*this, FieldCount(), std::move(name)));
 }
 
+TField& TClientDataSet::Field(int index) const {
+  if (index < 0 || index >= FieldCount())
+    Fail("não há campo na posição " + std::to_string(index) + ".");
+  return *fields_[static_cast<size_t>(index)];
+}
+
 TField* TClientDataSet::FindField(std::string_view name) const {
   for (const auto& field : fields_) {
     if (SameName(field->FieldName(), name)) return field.get();

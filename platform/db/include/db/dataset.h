@@ -71,7 +71,8 @@ class TClientDataSet {
   TFloatField& AddFloatField(std::string name);
   TIntegerField& AddIntegerField(std::string name);
   int FieldCount() const { return static_cast<int>(fields_.size()); }
-  TField& Field(int index) const { return *fields_.at(index); }
+  // Raises when there is no field at `index`.
+  TField& Field(int index) const;
   // Case-insensitive; FieldByName raises when there is no such field, FindField yields nullptr.
   TField& FieldByName(std::string_view name) const;
   TField* FindField(std::string_view name) const;
