@@ -40,10 +40,25 @@ void PrepareDatabaseFolder(const ServerOptions& options) {
   }
 }
 
+// Writes beside the target and renames it into place, so that a failed export never leaves a
+// half-written file where a good one was.
 int Export(ped06900::RangeStore& store, const std::string& file) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) throw rtl::Exception("Não foi possível criar o arquivo \"" + file + "\".");
-  const size_t count = ped06900::ExportRangesCsv(store, out);
+  const std::string partial = file + ".parcial";
+  size_t count = 0;
+  try {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (!out) throw rtl::Exception("Não foi possível criar o arquivo \"" + partial + "\".");
+    count = ped06900::ExportRangesCsv(store, out);
+    out.close();
+    if (!out) throw rtl::Exception("Não foi possível gravar o arquivo \"" + partial + "\".");
+    std::error_code error;
+    std::filesystem::rename(partial, file, error);
+    if (error) throw rtl::Exception("Não foi possível gravar o arquivo \"" + file + "\".");
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(partial, ignored);
+    throw;
+  }
   std::printf("%zu faixa(s) exportada(s) para %s\n", count, file.c_str());
   return 0;
 }

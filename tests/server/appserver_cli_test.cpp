@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <fstream>
@@ -88,6 +89,10 @@ TEST_F(AppServerCliTest, ExportGivesBackWhatWasImported) {
   EXPECT_THAT(imported.out, HasSubstr("2 faixa(s) importada(s)"));
   const Outcome exported = Run({"--database=" + Database(), "--export=" + Path("out.csv")});
   EXPECT_EQ(exported.code, 0) << exported.err;
+  EXPECT_EQ(ReadFile(Path("out.csv")), csv);
+  // Exporting where no file can be written fails, and the good export stays as it was.
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("out.csv.parcial"));
+  EXPECT_EQ(Run({"--database", Database(), "--export", Path("out.csv")}).code, 1);
   EXPECT_EQ(ReadFile(Path("out.csv")), csv);
 }
 
