@@ -228,7 +228,6 @@ std::vector<FieldDef> ReadFields(Reader& reader) {
   ExpectKey(reader, "fields");
   std::vector<FieldDef> fields;
   const uint64_t count = reader.EnterArray();
-  fields.reserve(count);
   for (uint64_t i = 0; i < count; ++i) fields.push_back(ReadFieldDef(reader));
   reader.Leave();
   CheckFieldDefs(fields);
@@ -313,6 +312,13 @@ Change ReadChange(Reader& reader, const std::vector<FieldDef>& fields) {
          "' com valores anteriores ou novos fora do esperado");
   }
   return change;
+}
+
+// How many items to reserve room for: never more than the bytes left could hold, each item
+// taking at least `minimumBytes`, so a hostile count cannot make us reserve memory up front.
+size_t RoomFor(uint64_t count, const Reader& reader, std::string_view bytes, size_t minimumBytes) {
+  const size_t left = bytes.size() - reader.Position();
+  return static_cast<size_t>(std::min<uint64_t>(count, left / minimumBytes));
 }
 
 // Runs `read` over the bytes and turns every low-level failure into EPacketError.
@@ -419,13 +425,14 @@ std::string EncodeDelta(const DeltaPacket& delta) {
 }
 
 DataPacket DecodePacket(std::string_view bytes) {
-  return Decode<DataPacket>(bytes, [](Reader& reader) {
+  return Decode<DataPacket>(bytes, [bytes](Reader& reader) {
     DataPacket packet;
     if (reader.EnterMap() != 2) Fail("esperava um mapa com 'fields' e 'rows'");
     packet.fields = ReadFields(reader);
     ExpectKey(reader, "rows");
     const uint64_t count = reader.EnterArray();
-    packet.rows.reserve(count);
+    // A row takes its array header and at least one byte a value.
+    packet.rows.reserve(RoomFor(count, reader, bytes, 1 + packet.fields.size()));
     for (uint64_t i = 0; i < count; ++i) packet.rows.push_back(ReadRow(reader, packet.fields));
     reader.Leave();
     reader.Leave();
@@ -434,13 +441,14 @@ DataPacket DecodePacket(std::string_view bytes) {
 }
 
 DeltaPacket DecodeDelta(std::string_view bytes) {
-  return Decode<DeltaPacket>(bytes, [](Reader& reader) {
+  return Decode<DeltaPacket>(bytes, [bytes](Reader& reader) {
     DeltaPacket delta;
     if (reader.EnterMap() != 2) Fail("esperava um mapa com 'fields' e 'changes'");
     delta.fields = ReadFields(reader);
     ExpectKey(reader, "changes");
     const uint64_t count = reader.EnterArray();
-    delta.changes.reserve(count);
+    // A change takes at least its map header, "kind" and its text, one key and one row.
+    delta.changes.reserve(RoomFor(count, reader, bytes, 18 + delta.fields.size()));
     for (uint64_t i = 0; i < count; ++i) {
       delta.changes.push_back(ReadChange(reader, delta.fields));
     }
