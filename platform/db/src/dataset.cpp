@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "filter.h"
+#include "rtl/utf8.h"
 
 namespace db {
 
@@ -165,7 +166,7 @@ void TClientDataSet::Load(DataPacket packet) {
     for (size_t i : sizeChecked) {
       const Variant& value = row[source[i]];
       if (!value.IsNull() &&
-          Utf8Length(value.StringRef()) > static_cast<size_t>(fields_[i]->Size())) {
+          rtl::Utf8Length(value.StringRef()) > static_cast<size_t>(fields_[i]->Size())) {
         Fail("o pacote de dados traz um valor maior que o campo '" + fields_[i]->FieldName() +
              "'.");
       }

@@ -4,6 +4,7 @@
 
 #include "db/dataset.h"
 #include "rtl/convert.h"
+#include "rtl/utf8.h"
 
 namespace db {
 
@@ -66,11 +67,11 @@ void TStringField::SetAsInteger(int32_t value) {
 Variant TStringField::Convert(const Variant& value) const {
   std::string text =
       value.Type() == VarType::Double ? rtl::FloatToStr(value.AsDouble()) : value.AsString();
-  if (!IsValidUtf8(text)) {
+  if (!rtl::IsValidUtf8(text)) {
     throw EDatabaseError("O valor informado para o campo '" + FieldName() +
                          "' não é um texto válido.");
   }
-  if (Utf8Length(text) > static_cast<size_t>(Size())) {
+  if (rtl::Utf8Length(text) > static_cast<size_t>(Size())) {
     throw EDatabaseError("O valor \"" + text + "\" excede o tamanho do campo '" + FieldName() +
                          "' (" + std::to_string(Size()) + " caracteres).");
   }

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "rtl/cbor.h"
+#include "rtl/utf8.h"
 
 namespace db {
 namespace {
@@ -51,10 +52,10 @@ void CheckValue(const FieldDef& field, const Variant& value) {
       return;
     case VarType::String:
       if (field.type == FieldType::String) {
-        if (!IsValidUtf8(value.StringRef())) {
+        if (!rtl::IsValidUtf8(value.StringRef())) {
           Fail("texto que não é UTF-8 válido no campo '" + field.name + "'");
         }
-        if (Utf8Length(value.StringRef()) > static_cast<size_t>(field.size)) {
+        if (rtl::Utf8Length(value.StringRef()) > static_cast<size_t>(field.size)) {
           Fail("valor maior que o tamanho do campo '" + field.name + "'");
         }
         return;
@@ -245,7 +246,7 @@ Variant ReadValue(Reader& reader, const FieldDef& field) {
       const std::string_view text = reader.ReadText();
       // A string can hold no more characters than bytes, so short texts need no count.
       if (text.size() > static_cast<size_t>(field.size) &&
-          Utf8Length(text) > static_cast<size_t>(field.size)) {
+          rtl::Utf8Length(text) > static_cast<size_t>(field.size)) {
         Fail("valor maior que o tamanho do campo '" + field.name + "'");
       }
       return Variant(text);
@@ -355,12 +356,6 @@ const char* FieldTypeName(FieldType type) {
   return "";
 }
 
-size_t Utf8Length(std::string_view text) {
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
 void CheckPacket(const DataPacket& packet) {
   CheckFieldDefs(packet.fields);
   for (const Row& row : packet.rows) CheckRow(packet.fields, row);
@@ -379,19 +374,6 @@ std::string EncodePacketRows(const std::vector<FieldDef>& fields, size_t rowCoun
   writer.ArrayHeader(rowCount);
   for (size_t i = 0; i < rowCount; ++i) WriteRow(writer, rowAt(i));
   return out;
-}
-
-bool IsValidUtf8(std::string_view text) {
-  if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) return true;
-  // The CBOR reader holds the system's one UTF-8 check; let it read the text back.
-  std::string item;
-  Writer(item).Text(text);
-  try {
-    Reader(item).ReadText();
-    return true;
-  } catch (const rtl::cbor::CborError&) {
-    return false;
-  }
 }
 
 std::string EncodePacket(const DataPacket& packet) {

@@ -1,5 +1,7 @@
 #include "rtl/cbor.h"
 
+#include "rtl/utf8.h"
+
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -24,43 +26,6 @@ double HalfToDouble(uint16_t half) {
     value = mantissa == 0 ? INFINITY : NAN;
   }
   return (half & 0x8000) ? -value : value;
-}
-
-bool ValidUtf8(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) {
-    unsigned char c = *p;
-    if (c < 0x80) {
-      ++p;
-      continue;
-    }
-    int extra;
-    uint32_t code;
-    if ((c & 0xe0) == 0xc0) {
-      extra = 1;
-      code = c & 0x1f;
-    } else if ((c & 0xf0) == 0xe0) {
-      extra = 2;
-      code = c & 0x0f;
-    } else if ((c & 0xf8) == 0xf0) {
-      extra = 3;
-      code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (end - p <= extra) return false;
-    for (int i = 1; i <= extra; ++i) {
-      if ((p[i] & 0xc0) != 0x80) return false;
-      code = (code << 6) | (p[i] & 0x3f);
-    }
-    static constexpr uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-    if (code < kMinimum[extra] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) {
-      return false;
-    }
-    p += extra + 1;
-  }
-  return true;
 }
 
 }  // namespace
@@ -261,7 +226,7 @@ std::string_view Reader::ReadText() {
     Fail("dados truncados");
   }
   std::string_view text = data_.substr(pos_, head.argument);
-  if (!ValidUtf8(text)) {
+  if (!IsValidUtf8(text)) {
     pos_ = start;
     Fail("texto não é UTF-8 válido");
   }

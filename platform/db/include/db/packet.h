@@ -100,10 +100,6 @@ rtl::Variant EncodeDeltaVariant(const DeltaPacket& delta);
 DataPacket DecodePacketVariant(const rtl::Variant& packet);
 DeltaPacket DecodeDeltaVariant(const rtl::Variant& delta);
 
-// The number of characters (UTF-8 code points) of valid UTF-8 text.
-size_t Utf8Length(std::string_view text);
-// True when the text is well-formed UTF-8.
-bool IsValidUtf8(std::string_view text);
 
 // "string", "float" or "integer".
 const char* FieldTypeName(FieldType type);
