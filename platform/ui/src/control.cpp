@@ -136,6 +136,9 @@ void TControl::SetPopupMenu(TPopupMenu* menu) {
     return;
   }
   w->setContextMenuPolicy(Qt::CustomContextMenu);
+  for (int i = 0; i < menu->Count(); ++i) {
+    for (QAction* action : menu->Items(i)->AllActions()) w->addAction(action);
+  }
   QObject::disconnect(w, &QWidget::customContextMenuRequested, nullptr, nullptr);
   QObject::connect(w, &QWidget::customContextMenuRequested, w, [this, w](const QPoint& at) {
     CallSafely([&] {

@@ -99,8 +99,8 @@ void TDBGrid::SetOptions(TDBGridOptions options) {
 
 void TDBGrid::SetSelectedIndex(int index) {
   if (index < 0 || index >= columns_.Count() || index == selectedIndex_) return;
-  if (link_->OpenDataSet() && model_->rowCount() > 0) {
-    int row = view_->currentIndex().isValid() ? view_->currentIndex().row() : 0;
+  if (db::TDataSet* ds = link_->OpenDataSet(); ds && model_->rowCount() > 0) {
+    const int row = std::max(0, ds->DisplayRow());
     view_->setCurrentIndex(model_->index(row, index));  // fires the column change
     return;
   }

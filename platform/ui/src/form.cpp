@@ -207,6 +207,11 @@ void TForm::SetMenu(TMainMenu* menu) {
   auto* layout = static_cast<QVBoxLayout*>(impl_->window->layout());
   if (QWidget* old = layout->menuBar()) old->setParent(nullptr);
   layout->setMenuBar(menu ? menu->MenuBar() : nullptr);
+  // The window carries the items too, so that their shortcuts work while it has the focus.
+  if (!menu) return;
+  for (int i = 0; i < menu->Count(); ++i) {
+    for (QAction* action : menu->Items(i)->AllActions()) impl_->window->addAction(action);
+  }
 }
 
 void TForm::Show() {

@@ -13,6 +13,7 @@ namespace ui {
 // ---- TMenuItem ----
 
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), action_(new QAction()) {
+  action_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   QObject::connect(action_.get(), &QAction::triggered, action_.get(),
                    [this] { CallSafely([this] { Click(); }); });
 }
@@ -58,6 +59,15 @@ void TMenuItem::Click() {
 
 QAction* TMenuItem::Action() const {
   return action_.get();
+}
+
+std::vector<QAction*> TMenuItem::AllActions() const {
+  std::vector<QAction*> actions{action_.get()};
+  for (const TMenuItem* item : items_) {
+    std::vector<QAction*> below = item->AllActions();
+    actions.insert(actions.end(), below.begin(), below.end());
+  }
+  return actions;
 }
 
 // ---- TMainMenu ----

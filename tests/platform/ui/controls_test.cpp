@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "ui/application.h"
@@ -57,6 +59,35 @@ TEST(CommandTest, DisabledButtonsAndMenuItemsIgnoreClicks) {
   button->Click();
   item->Click();
   EXPECT_EQ(clicks, 2);
+}
+
+TEST(CommandTest, MenuShortcutRunsTheItemWhileItsFormHasTheFocus) {
+  TForm form(nullptr);
+  auto* menu = new TMainMenu(&form);
+  auto* file = new TMenuItem(&form);
+  file->SetCaption("&Arquivo");
+  auto* listing = new TMenuItem(&form);
+  listing->SetCaption("&Listagem...");
+  listing->SetShortCut("Ctrl+P");
+  int clicks = 0;
+  listing->OnClick = [&](TComponent* sender) {
+    EXPECT_EQ(sender, listing);
+    ++clicks;
+  };
+  file->Add(listing);
+  menu->Add(file);
+  form.SetMenu(menu);
+  form.Show();
+  form.Widget()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+  form.Widget()->setFocusPolicy(Qt::StrongFocus);  // a form with no control to focus
+  form.Widget()->setFocus();
+
+  QTest::keyClick(form.Widget(), Qt::Key_P, Qt::ControlModifier);
+  EXPECT_EQ(clicks, 1);
+  listing->SetEnabled(false);
+  QTest::keyClick(form.Widget(), Qt::Key_P, Qt::ControlModifier);
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST(PageControlTest, SheetsJoinInOrderAndOneIsActive) {

@@ -19,6 +19,7 @@
 // Keys reach OnKeyDown first with virtual-key codes; the grid then handles the key as left by
 // the handler (a handler that sets Key to 0 stops the grid's own handling).
 // A field's FocusControl selects that field's column and focuses the grid.
+// The grid itself never inserts or deletes records: screens bind those keys in OnKeyDown.
 // Every entry from Qt goes through CallSafely.
 
 #include <cstdint>

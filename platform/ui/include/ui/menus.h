@@ -2,7 +2,8 @@
 // Menus. TMenuItem is a command with a caption, an enabling, a visibility, a shortcut (text
 // such as "Ctrl+P", "F5", "Ins") and OnClick; it may hold sub-items. TMainMenu is the menu bar
 // of a form (TForm::SetMenu); TPopupMenu is the context menu of a control
-// (TControl::SetPopupMenu). A disabled item ignores Click().
+// (TControl::SetPopupMenu). A shortcut works while the focus is inside the form or control the
+// menu belongs to. A disabled item ignores Click().
 
 #include <memory>
 #include <string>
@@ -42,6 +43,8 @@ class TMenuItem : public TComponent {
 
   // For platform code.
   QAction* Action() const;
+  // This item's action and those of all its sub-items.
+  std::vector<QAction*> AllActions() const;
 
  private:
   std::string caption_;
