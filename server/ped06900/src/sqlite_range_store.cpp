@@ -22,11 +22,11 @@ const char* const kCreateTable =
     " VRPERCFIMRENT REAL NOT NULL,"
     " VRCORRENT REAL NOT NULL,"
     " IDBLOQUEIAPED TEXT NOT NULL CHECK (IDBLOQUEIAPED IN ('S', 'N')))";
-// Walked in order by GetRentab (start, then key) without a sort, and covers the lookup by value
-// when there is no box table.
+// Covers GetRentab, which walks it in order (start, then key) without a sort or a visit to the
+// table, and the lookup by value when there is no box table.
 const char* const kCreateIndex =
     "CREATE INDEX RENTABILIDADE_INTERVALO ON RENTABILIDADE (VRPERCINIRENT, NRSEQRENT,"
-    " VRPERCFIMRENT)";
+    " VRPERCFIMRENT, VRCORRENT, IDBLOQUEIAPED)";
 const char* const kCreateBox =
     "CREATE VIRTUAL TABLE RENTABILIDADE_CAIXA USING rtree(id, inicio, fim)";
 

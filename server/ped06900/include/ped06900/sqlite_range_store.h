@@ -4,8 +4,8 @@
 // the hot lookups).
 //
 // Opening creates the file, its folder's absence aside, and the schema when missing: table
-// RENTABILIDADE (key as primary key and as rowid, every column NOT NULL), an index on start,
-// key and end, and, when the SQLite library has the R*Tree module, the box table
+// RENTABILIDADE (key as primary key and as rowid, every column NOT NULL), a covering index
+// in start-then-key order, and, when the SQLite library has the R*Tree module, the box table
 // RENTABILIDADE_CAIXA kept in step with it inside every write transaction (filled from the
 // table when a file made without it is opened). The file runs in WAL
 // mode with synchronous FULL, so a committed change survives a crash or a power cut. Writers
