@@ -50,8 +50,14 @@ void TApplication::AdoptCreated(TForm* form) {
 void TApplication::HandleException(const std::exception& error) noexcept {
   if (dynamic_cast<const rtl::EAbort*>(&error)) return;
   try {
+    // Our own exceptions carry a message for the user; anything else (the standard library's,
+    // in English) is shown as an unexpected error with its text for the support staff.
     std::string text = error.what();
-    if (text.empty()) text = "Ocorreu um erro inesperado.";
+    if (!dynamic_cast<const rtl::Exception*>(&error)) {
+      text = text.empty() ? "Ocorreu um erro inesperado." : "Ocorreu um erro inesperado: " + text;
+    } else if (text.empty()) {
+      text = "Ocorreu um erro inesperado.";
+    }
     ShowError(text);
   } catch (...) {
     // The message itself failed (e.g. a scripted test ran out of answers); nothing more can be

@@ -56,7 +56,7 @@ TEST(HandleExceptionTest, AbortIsSilentAndOtherFailuresShowTheirMessage) {
   ASSERT_EQ(script->Shown().size(), 2u);
   EXPECT_EQ(script->Shown()[0].kind, PromptKind::Error);
   EXPECT_EQ(script->Shown()[0].text, "Valor já cadastrado em outro intervalo.");
-  EXPECT_EQ(script->Shown()[1].text, "falha qualquer");
+  EXPECT_EQ(script->Shown()[1].text, "Ocorreu um erro inesperado: falha qualquer");
 }
 
 TEST(HandleExceptionTest, CallSafelyKeepsFailuresFromTravelling) {

@@ -2,7 +2,8 @@
 // TApplication: the client's application object. It owns every form created through
 // CreateForm (unless another owner is given), knows the main form, and is where every failure
 // that reaches the event loop ends: HandleException ignores rtl::EAbort and shows any other
-// exception's message as an error message box through the dialog seam.
+// exception's message as an error message box through the dialog seam (an exception that is
+// not an rtl::Exception is shown as an unexpected error, with its text).
 // Application() needs a QApplication to exist; call Shutdown() before the QApplication is
 // destroyed (it destroys the forms it owns).
 // TScreen: the screen cursor. Setting a cursor other than crDefault pushes one Qt override
