@@ -9,6 +9,9 @@
 #include <fstream>
 
 #include "child_process.h"
+#include "net/connection.h"
+#include "net/errors.h"
+#include "ped06900/rdm_rentab.h"
 
 namespace ped06900 {
 namespace {
@@ -117,6 +120,26 @@ TEST_F(AppServerCliTest, TheDefaultDatabaseLivesInTheUsersDataFolder) {
   unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(outcome.code, 0) << outcome.err;
   EXPECT_TRUE(QFile::exists(QString::fromStdString(data + "/rentabilidade/rentab.db")));
+}
+
+TEST_F(AppServerCliTest, WithTokenOnlyClientsThatGiveItGetIn) {
+  ChildProcess server(APPSERVER_PATH,
+                      {"--listen", "127.0.0.1:0", "--database", Database(), "--token", "segredo"},
+                      Path("stderr.txt"));
+  const std::string started = server.ReadLine();
+  const int port = std::atoi(started.c_str() + started.rfind(':', started.find(", banco")) + 1);
+  ASSERT_GT(port, 0) << started;
+  const auto connect = [port](std::optional<std::string> token) {
+    net::TNetConnection connection;
+    connection.SetServerName(kServerObjectName);
+    connection.SetPort(port);
+    connection.SetAccessToken(std::move(token));
+    connection.Open();
+    return connection.AppServer().Call("GetSeq");
+  };
+  EXPECT_THROW(connect(std::nullopt), net::ERefused);
+  EXPECT_THROW(connect("errado"), net::ERefused);
+  EXPECT_NO_THROW(connect("segredo"));
 }
 
 }  // namespace

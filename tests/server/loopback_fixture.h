@@ -58,12 +58,11 @@ class ServerFixture : public ::testing::Test {
     if (server_) server_->Stop();
   }
 
-  void StartServer(std::optional<std::string> token = std::nullopt) {
+  void StartServer() {
     appserver::ServerOptions options;
     options.port = 0;
     options.databasePath = db_.Path();
     options.defaultDatabase = false;
-    options.token = std::move(token);
     server_ = appserver::MakeServer(options, [this](const std::string& line) {
       const std::lock_guard lock(logMutex_);
       log_.push_back(line);
@@ -78,10 +77,9 @@ class ServerFixture : public ::testing::Test {
     StartServer();
   }
 
-  std::unique_ptr<net::TNetConnection> Connect(std::optional<std::string> token = std::nullopt) {
+  std::unique_ptr<net::TNetConnection> Connect() {
     auto connection = std::make_unique<net::TNetConnection>();
     connection->SetServerName(kServerObjectName);
-    connection->SetAccessToken(std::move(token));
     connection->SetCallTimeout(std::chrono::seconds(30));
     // The port is read at each (re)opening, so a client follows a restarted server.
     connection->SetBeforeConnect([this](net::TNetConnection& c) { c.SetPort(port_); });

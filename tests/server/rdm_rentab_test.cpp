@@ -226,20 +226,5 @@ TEST_F(RdmRentabTest, DataOutlivesARestartOfTheServer) {
   EXPECT_EQ(Set({Insert(Row("0000000002", 0.15, 0.3))}).status, rdmRentab::kRefused);
 }
 
-TEST_F(RdmRentabTest, WithATokenOnlyClientsThatGiveItGetIn) {
-  client_.reset();
-  server_->Stop();
-  StartServer("segredo");
-  try {
-    Connect("errado");
-    FAIL() << "a wrong token got in";
-  } catch (const net::ERefused& e) {
-    EXPECT_EQ(e.Code(), "bad-token");
-  }
-  EXPECT_THROW(Connect(), net::ERefused);
-  auto client = Connect("segredo");
-  EXPECT_EQ(Split(client->AppServer().Call("GetSeq")).status, 0);
-}
-
 }  // namespace
 }  // namespace ped06900
