@@ -47,11 +47,10 @@ TfrmDadosGerRel::TfrmDadosGerRel(ui::TComponent* owner)
   panMenu->SetHeight(29);
   lblCodRel = Make<ui::TLabel>(this, "lblCodRel");
   lblCodRel->SetParent(panMenu);
-  lblCodRel->SetBounds(8, 8, 40, 14);
+  lblCodRel->SetBounds(8, 8, 80, 14);
   lblCodTela = Make<ui::TLabel>(this, "lblCodTela");
   lblCodTela->SetParent(panMenu);
-  lblCodTela->SetBounds(416, 8, 52, 14);
-  lblCodTela->SetAlignment(ui::TAlignment::taRightJustify);
+  lblCodTela->SetBounds(396, 8, 76, 14);
 
   panBotoes = Make<ui::TPanel>(this, "panBotoes");
   panBotoes->SetParent(this);

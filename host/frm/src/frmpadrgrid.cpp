@@ -84,8 +84,8 @@ TfrmPadraoGrid::TfrmPadraoGrid(ui::TComponent* owner)
       messages_(std::make_unique<orv::TMessages>("msgPadrao")),
       standardMessages_(std::make_unique<orv::TMessages>("msgMensagensPadroes")) {
   SetName("frmPadraoGrid");
+  SetBounds(0, 0, 513, 267);  // before the style: an MDI frame takes the window's size
   SetFormStyle(ui::TFormStyle::fsMDIChild);
-  SetBounds(0, 0, 513, 267);
   dtsPadrao = dataSource_.get();
   msgPadrao = messages_.get();
   msgMensagensPadroes = standardMessages_.get();
@@ -130,15 +130,14 @@ TfrmPadraoGrid::TfrmPadraoGrid(ui::TComponent* owner)
   sbtExcluir = ToolButton(this, panMenu, "sbtExcluir", "−", "Excluir (Ctrl+Delete)", 48);
   sbtConfirmar = ToolButton(this, panMenu, "sbtConfirmar", "✔", "Confirmar (Ctrl+Enter)", 74);
   sbtCancelar = ToolButton(this, panMenu, "sbtCancelar", "✖", "Cancelar (Esc)", 96);
-  sbtPesquisar = ToolButton(this, panMenu, "sbtPesquisar", "⌕", "Pesquisar (Ctrl+F)", 118);
+  sbtPesquisar = ToolButton(this, panMenu, "sbtPesquisar", "⚲", "Pesquisar (Ctrl+F)", 118);
   sbtOrdenar = ToolButton(this, panMenu, "sbtOrdenar", "⇅", "Ordenar pela coluna", 140);
   sbtVerificar = ToolButton(this, panMenu, "sbtVerificar", "⟳", "Verificar (F5)", 162);
-  sbtImprimir = ToolButton(this, panMenu, "sbtImprimir", "⎙", "Imprimir (Ctrl+P)", 184);
-  sbtSair = ToolButton(this, panMenu, "sbtSair", "⏻", "Sair", 210);
+  sbtImprimir = ToolButton(this, panMenu, "sbtImprimir", "▤", "Imprimir (Ctrl+P)", 184);
+  sbtSair = ToolButton(this, panMenu, "sbtSair", "⇦", "Sair", 210);
   lblCodTela = Make<ui::TLabel>(this, "lblCodTela");
   lblCodTela->SetParent(panMenu);
-  lblCodTela->SetBounds(440, 8, 52, 14);
-  lblCodTela->SetAlignment(ui::TAlignment::taRightJustify);
+  lblCodTela->SetBounds(436, 8, 60, 14);
 
   panNavigator = Make<ui::TPanel>(this, "panNavigator");
   panNavigator->SetParent(this);
@@ -198,6 +197,14 @@ void TfrmPadraoGrid::BindEvents() {
   OnCreate = [this](ui::TComponent* sender) { FormCreate(sender); };
   OnClose = [this](ui::TComponent* sender, ui::TCloseAction& action) { FormClose(sender, action); };
   OnActivate = [this](ui::TComponent* sender) { Anterior1Click(sender); };
+  // Showing an MDI frame lets it shrink to its minimum size; a normal screen comes back at the
+  // size its layout gave it.
+  OnShow = [this](ui::TComponent*) {
+    if (WindowState() == ui::TWindowState::wsNormal && designedBounds_.Width() > 0) {
+      SetBounds(designedBounds_.Left, designedBounds_.Top, designedBounds_.Width(),
+                designedBounds_.Height());
+    }
+  };
   dbgPadrao->OnKeyDown = [this](ui::TComponent* sender, uint16_t& key, ui::TShiftState shift) {
     dbgPadraoKeyDown(sender, key, shift);
   };
@@ -269,6 +276,11 @@ void TfrmPadraoGrid::UpdateCommands() {
   sbtOrdenar->SetEnabled(hasRecord);
   sbtImprimir->SetEnabled(!editing);
   dbnPadrao->SetDeleteQuestion(DeleteQuestion());
+}
+
+void TfrmPadraoGrid::DoCreate() {
+  designedBounds_ = BoundsRect();
+  ui::TForm::DoCreate();
 }
 
 void TfrmPadraoGrid::FormCreate(ui::TComponent*) {

@@ -153,6 +153,10 @@ class TfrmPadraoGrid : public ui::TForm {
   // The question asked before a delete.
   std::string DeleteQuestion() const;
 
+ protected:
+  // Keeps the bounds the layout gave the screen, to bring them back when it is shown.
+  void DoCreate() override;
+
  private:
   db::TClientDataSet* DataSet() const;
   void BindEvents();
@@ -162,6 +166,7 @@ class TfrmPadraoGrid : public ui::TForm {
   std::string lastSearch_;
   std::string orderField_;
   bool orderDescending_ = false;
+  ui::TRect designedBounds_;
 };
 
 }  // namespace frm
