@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 #include "qt_convert.h"
 #include "ui/application.h"
@@ -72,19 +73,23 @@ std::vector<QAction*> TMenuItem::AllActions() const {
 
 // ---- TMainMenu ----
 
-TMainMenu::TMainMenu(TComponent* owner) : TComponent(owner), bar_(new QMenuBar()) {}
+struct TMainMenu::BarRef {
+  QPointer<QMenuBar> bar;
+};
+
+TMainMenu::TMainMenu(TComponent* owner) : TComponent(owner), bar_(new BarRef{new QMenuBar()}) {}
+
 TMainMenu::~TMainMenu() {
-  // The bar may sit in a form's layout; a layout never deletes a menu bar it did not create.
-  if (bar_) bar_->setParent(nullptr);
+  delete bar_->bar.data();
 }
 
 void TMainMenu::Add(TMenuItem* item) {
   items_.push_back(item);
-  bar_->addAction(item->Action());
+  if (bar_->bar) bar_->bar->addAction(item->Action());
 }
 
 QMenuBar* TMainMenu::MenuBar() const {
-  return bar_.get();
+  return bar_->bar;
 }
 
 // ---- TPopupMenu ----

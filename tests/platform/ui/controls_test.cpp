@@ -90,6 +90,18 @@ TEST(CommandTest, MenuShortcutRunsTheItemWhileItsFormHasTheFocus) {
   EXPECT_EQ(clicks, 1);
 }
 
+TEST(CommandTest, MenuMayOutliveTheFormThatShowsIt) {
+  TMainMenu menu(nullptr);
+  auto* item = new TMenuItem(&menu);
+  menu.Add(item);
+  {
+    TForm form(nullptr);
+    form.SetMenu(&menu);
+    form.Show();
+  }
+  EXPECT_EQ(menu.MenuBar(), nullptr);  // went with the form; nothing is freed twice
+}
+
 TEST(PageControlTest, SheetsJoinInOrderAndOneIsActive) {
   TForm form(nullptr);
   auto* pages = new TPageControl(&form);

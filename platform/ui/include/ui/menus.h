@@ -3,7 +3,8 @@
 // such as "Ctrl+P", "F5", "Ins") and OnClick; it may hold sub-items. TMainMenu is the menu bar
 // of a form (TForm::SetMenu); TPopupMenu is the context menu of a control
 // (TControl::SetPopupMenu). A shortcut works while the focus is inside the form or control the
-// menu belongs to. A disabled item ignores Click().
+// menu belongs to. A disabled item ignores Click(). A menu bar shown by a form is destroyed with
+// that form (MenuBar() is null afterwards).
 
 #include <memory>
 #include <string>
@@ -65,7 +66,8 @@ class TMainMenu : public TComponent {
 
  private:
   std::vector<TMenuItem*> items_;
-  std::unique_ptr<QMenuBar> bar_;
+  struct BarRef;  // the bar dies with the form that shows it, if that form goes first
+  std::unique_ptr<BarRef> bar_;
 };
 
 class TPopupMenu : public TComponent {
