@@ -29,7 +29,7 @@ using namespace std::chrono_literals;
 
 // epoll keys below kFirstConnection name the server's own descriptors.
 constexpr uint64_t kListenerKey = 1;
-constexpr uint64_t kOutcomesKey = 2;
+constexpr uint64_t kWakeKey = 2;
 constexpr uint64_t kStopKey = 3;
 constexpr uint64_t kFirstConnection = 16;
 
@@ -72,31 +72,43 @@ bool SameToken(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+namespace detail {
+
+enum class LinkState {
+  Hello,      // waiting for the hello
+  Ready,      // bound to an object, waiting for a call
+  Busy,       // a call is on a worker; further input is buffered but not yet parsed
+  Closing,    // sending a last refusal, then lingering
+  Lingering,  // write side shut; dropping input until the peer closes or time runs out
+  Broken      // failed to write; closed at the I/O thread's next loop turn
+};
+
+// One client connection. The I/O thread owns the map of them; a worker running a call holds the
+// connection too, and answers on it when the call ends. Everything below is read and changed
+// only under `mutex`. Once closed, fd is -1 and the connection is out of the map, and an answer
+// for it is dropped.
+struct Link : std::enable_shared_from_this<Link> {
+  std::mutex mutex;
+  uint64_t key;
+  int fd;
+  std::string peer;
+  FrameBuffer input;
+  std::string output;
+  size_t outputSent = 0;
+  LinkState state = LinkState::Hello;
+  size_t object = 0;
+  uint32_t events = 0;  // current epoll interest
+  Clock::time_point lingerUntil;
+
+  Link(uint64_t k, int f, std::string p, uint32_t maxFrame)
+      : key(k), fd(f), peer(std::move(p)), input(maxFrame) {}
+};
+
+}  // namespace detail
+
 struct ObjectServer::Impl {
-  enum class State {
-    Hello,      // waiting for the hello
-    Ready,      // bound to an object, waiting for a call
-    Busy,       // a call is on a worker; further input is buffered but not yet parsed
-    Closing,    // sending a last refusal, then lingering
-    Lingering,  // write side shut; dropping input until the peer closes or time runs out
-    Broken      // failed to write; closed at the end of this loop turn
-  };
-
-  struct Connection {
-    uint64_t key;
-    int fd;
-    std::string peer;
-    FrameBuffer input;
-    std::string output;
-    size_t outputSent = 0;
-    State state = State::Hello;
-    size_t object = 0;
-    uint32_t events = 0;  // current epoll interest
-    Clock::time_point lingerUntil;
-
-    Connection(uint64_t k, int f, std::string p, uint32_t maxFrame)
-        : key(k), fd(f), peer(std::move(p)), input(maxFrame) {}
-  };
+  using State = detail::LinkState;
+  using Connection = detail::Link;
 
   explicit Impl(ObjectServerOptions o) : options(std::move(o)), log(options.logger) {}
 
@@ -108,17 +120,17 @@ struct ObjectServer::Impl {
   int listenFd = -1;
   int epollFd = -1;
   int stopFd = -1;
+  int wakeFd = -1;  // signalled by a worker that left a connection for the I/O thread to close
   std::thread ioThread;
   std::mutex waitMutex;
   bool started = false;
 
-  std::unordered_map<uint64_t, std::unique_ptr<Connection>> connections;
+  std::unordered_map<uint64_t, std::shared_ptr<Connection>> connections;  // I/O thread only
   uint64_t nextKey = kFirstConnection;
-  size_t awaitingClose = 0;  // connections Closing, Lingering or Broken
-  bool stopping = false;
+  std::atomic<size_t> awaitingClose = 0;  // connections Closing, Lingering or Broken
+  std::atomic<bool> stopping = false;
   Clock::time_point drainUntil{};
   Clock::time_point listenerPausedUntil{};
-  std::vector<detail::Outcome> outcomes;
 
   uint16_t Listen();
   void Watch(int fd, uint64_t key, uint32_t events);
@@ -126,7 +138,8 @@ struct ObjectServer::Impl {
   void Loop();
   bool Finished();
   void Accept();
-  void OnOutcomes();
+  // On the worker that ran the call: sends its answer and readies the connection for the next.
+  void Deliver(detail::Outcome& outcome);
   void OnReadable(Connection& c);
   void ProcessFrames(Connection& c);
   void OnHello(Connection& c, const std::string& payload);
@@ -171,7 +184,7 @@ void ObjectServer::Impl::Watch(int fd, uint64_t key, uint32_t events) {
 }
 
 void ObjectServer::Impl::CloseDescriptors() {
-  for (int* fd : {&listenFd, &epollFd, &stopFd}) {
+  for (int* fd : {&listenFd, &epollFd, &stopFd, &wakeFd}) {
     if (*fd >= 0) ::close(*fd);
     *fd = -1;
   }
@@ -190,8 +203,9 @@ void ObjectServer::Impl::Loop() {
       const uint64_t key = events[i].data.u64;
       if (key == kListenerKey) {
         Accept();
-      } else if (key == kOutcomesKey) {
-        OnOutcomes();
+      } else if (key == kWakeKey) {
+        uint64_t count;
+        [[maybe_unused]] auto ignored = ::read(wakeFd, &count, sizeof count);
       } else if (key == kStopKey) {
         uint64_t count;
         [[maybe_unused]] auto ignored = ::read(stopFd, &count, sizeof count);
@@ -205,13 +219,15 @@ void ObjectServer::Impl::Loop() {
       } else {
         const auto it = connections.find(key);
         if (it == connections.end()) continue;
-        Connection& c = *it->second;
+        const std::shared_ptr<Connection> held = it->second;  // outlives its Drop below
+        Connection& c = *held;
+        std::lock_guard lock(c.mutex);
         if (events[i].events & EPOLLERR) {
           Drop(c, "erro na conexão");
           continue;
         }
         if (events[i].events & EPOLLOUT) Flush(c);
-        if (connections.count(key) && (events[i].events & (EPOLLIN | EPOLLHUP))) OnReadable(c);
+        if (c.fd >= 0 && (events[i].events & (EPOLLIN | EPOLLHUP))) OnReadable(c);
       }
     }
     Tick();
@@ -231,24 +247,28 @@ void ObjectServer::Impl::Tick() {
     ::epoll_ctl(epollFd, EPOLL_CTL_MOD, listenFd, &event);
   }
   if (!stopping && awaitingClose == 0) return;
-  std::vector<Connection*> done;
-  for (auto& [key, c] : connections) {
-    if (IsClosing(c->state) && now >= c->lingerUntil) done.push_back(c.get());
-    if (stopping && (c->state == State::Hello || c->state == State::Ready) &&
-        c->outputSent == c->output.size())
-      done.push_back(c.get());
-  }
-  for (Connection* c : done)
+  std::vector<std::shared_ptr<Connection>> all;
+  all.reserve(connections.size());
+  for (const auto& [key, c] : connections) all.push_back(c);
+  for (const auto& c : all) {
+    std::lock_guard lock(c->mutex);
+    const bool expired = IsClosing(c->state) && now >= c->lingerUntil;
+    const bool idle = stopping && (c->state == State::Hello || c->state == State::Ready) &&
+                      c->outputSent == c->output.size();
+    if (!expired && !idle) continue;
     Drop(*c, c->state == State::Broken      ? "erro de escrita"
              : c->state == State::Lingering ? "encerrada após recusa"
              : c->state == State::Closing   ? "recusa não lida pelo cliente"
                                             : "servidor parando");
+  }
 }
 
 bool ObjectServer::Impl::Finished() {
   if (!stopping) return false;
-  for (const auto& [key, c] : connections)
+  for (const auto& [key, c] : connections) {
+    std::lock_guard lock(c->mutex);
     if (c->state == State::Busy) return false;  // a call in flight always gets to finish
+  }
   if (connections.empty()) return true;
   if (drainUntil == Clock::time_point{}) drainUntil = Clock::now() + kDrainTime;
   return Clock::now() >= drainUntil;
@@ -272,7 +292,7 @@ void ObjectServer::Impl::Accept() {
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     const uint64_t key = nextKey++;
-    auto c = std::make_unique<Connection>(key, fd, PeerName(fd), options.maxFrame);
+    auto c = std::make_shared<Connection>(key, fd, PeerName(fd), options.maxFrame);
     epoll_event event{};
     event.events = EPOLLIN;
     event.data.u64 = key;
@@ -287,24 +307,30 @@ void ObjectServer::Impl::Accept() {
   }
 }
 
-void ObjectServer::Impl::OnOutcomes() {
-  pool->TakeOutcomes(outcomes);
-  for (auto& outcome : outcomes) {
-    const auto it = connections.find(outcome.connection);
-    if (it == connections.end()) continue;  // the client left while its call ran
-    Connection& c = *it->second;
+void ObjectServer::Impl::Deliver(detail::Outcome& outcome) {
+  Connection& c = *outcome.link;
+  bool closing;
+  {
+    std::lock_guard lock(c.mutex);
+    if (c.fd < 0) return;  // the client left while its call ran
     Send(c, outcome.frame);
-    if (c.state == State::Broken) continue;
-    if (outcome.closeAfter) {
-      EnterClosingState(c, State::Closing, kDrainTime);
-      Flush(c);
-      continue;
+    if (c.state != State::Broken) {
+      if (outcome.closeAfter) {
+        EnterClosingState(c, State::Closing, kDrainTime);
+        Flush(c);
+      } else {
+        c.state = State::Ready;
+        UpdateInterest(c);
+        ProcessFrames(c);  // a frame that arrived while the call ran
+      }
     }
-    c.state = State::Ready;
-    UpdateInterest(c);
-    ProcessFrames(c);  // a frame that arrived while the call ran
+    closing = IsClosing(c.state);
   }
-  outcomes.clear();
+  // Closing connections are timed by the I/O thread, which may be waiting without a timeout.
+  if (closing || stopping) {
+    const uint64_t one = 1;
+    [[maybe_unused]] auto ignored = ::write(wakeFd, &one, sizeof one);
+  }
 }
 
 void ObjectServer::Impl::OnReadable(Connection& c) {
@@ -348,7 +374,7 @@ void ObjectServer::Impl::ProcessFrames(Connection& c) {
     }
     c.state = State::Busy;
     UpdateInterest(c);
-    pool->Submit(detail::Job{c.key, c.object, std::move(payload)});
+    pool->Submit(detail::Job{c.shared_from_this(), c.key, c.object, std::move(payload)});
     return;
   }
 }
@@ -453,8 +479,9 @@ void ObjectServer::Impl::Drop(Connection& c, const std::string& why) {
   log.Line("conexão #" + std::to_string(c.key) + " (" + c.peer + ") fechada: " + why);
   ::epoll_ctl(epollFd, EPOLL_CTL_DEL, c.fd, nullptr);
   ::close(c.fd);
+  c.fd = -1;
   if (IsClosing(c.state)) --awaitingClose;
-  connections.erase(c.key);  // c is gone from here on
+  connections.erase(c.key);  // only holders of a shared_ptr may still touch c
 }
 
 ObjectServer::ObjectServer(ObjectServerOptions options)
@@ -479,11 +506,14 @@ void ObjectServer::Start() {
     port_ = d.Listen();
     d.epollFd = ::epoll_create1(EPOLL_CLOEXEC);
     d.stopFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (d.epollFd < 0 || d.stopFd < 0) throw rtl::Exception(Errno("Falha ao preparar o servidor"));
-    d.pool = std::make_unique<detail::WorkerPool>(d.registry, d.log);
+    d.wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (d.epollFd < 0 || d.stopFd < 0 || d.wakeFd < 0)
+      throw rtl::Exception(Errno("Falha ao preparar o servidor"));
+    d.pool = std::make_unique<detail::WorkerPool>(
+        d.registry, d.log, [&d](detail::Outcome& outcome) { d.Deliver(outcome); });
     d.pool->Start(d.options.workers);
     d.Watch(d.listenFd, kListenerKey, EPOLLIN);
-    d.Watch(d.pool->ReadyFd(), kOutcomesKey, EPOLLIN);
+    d.Watch(d.wakeFd, kWakeKey, EPOLLIN);
     d.Watch(d.stopFd, kStopKey, EPOLLIN);
   } catch (...) {
     d.pool.reset();
@@ -494,7 +524,11 @@ void ObjectServer::Start() {
   d.log.Line("Servidor escutando em " + d.options.address + ":" + std::to_string(port_));
   d.ioThread = std::thread([&d] {
     d.Loop();
-    while (!d.connections.empty()) d.Drop(*d.connections.begin()->second, "servidor parado");
+    while (!d.connections.empty()) {
+      const std::shared_ptr<detail::Link> c = d.connections.begin()->second;
+      std::lock_guard lock(c->mutex);
+      d.Drop(*c, "servidor parado");
+    }
   });
 }
 

@@ -1,11 +1,5 @@
 #include "worker_pool.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "net/errors.h"
 #include "net/frame.h"
 #include "net/messages.h"
@@ -13,16 +7,11 @@
 
 namespace net::detail {
 
-WorkerPool::WorkerPool(const Registry& registry, ServerLog& log) : registry_(registry), log_(log) {
-  readyFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-  if (readyFd_ < 0)
-    throw rtl::Exception(std::string("Falha ao criar o sinal dos trabalhadores: ") +
-                         std::strerror(errno));
-}
+WorkerPool::WorkerPool(const Registry& registry, ServerLog& log, Deliver deliver)
+    : registry_(registry), log_(log), deliver_(std::move(deliver)) {}
 
 WorkerPool::~WorkerPool() {
   Shutdown();
-  ::close(readyFd_);
 }
 
 void WorkerPool::Start(int count) {
@@ -58,14 +47,6 @@ void WorkerPool::Submit(Job job) {
   wake_.notify_one();
 }
 
-void WorkerPool::TakeOutcomes(std::vector<Outcome>& out) {
-  uint64_t count;
-  while (::read(readyFd_, &count, sizeof count) < 0 && errno == EINTR) {
-  }
-  std::lock_guard lock(outcomesMutex_);
-  out.swap(outcomes_);
-}
-
 void WorkerPool::Run() {
   std::vector<std::unique_ptr<ServerObject>> instances;
   std::string error;
@@ -97,17 +78,7 @@ void WorkerPool::Run() {
       jobs_.pop_front();
     }
     Outcome outcome = Execute(*instances[job.object], registry_[job.object].first, job);
-    bool wasEmpty;
-    {
-      std::lock_guard lock(outcomesMutex_);
-      wasEmpty = outcomes_.empty();
-      outcomes_.push_back(std::move(outcome));
-    }
-    if (wasEmpty) {
-      const uint64_t one = 1;
-      while (::write(readyFd_, &one, sizeof one) < 0 && errno == EINTR) {
-      }
-    }
+    deliver_(outcome);
   }
   instances.clear();  // made on this thread, so destroyed on it too
 }
@@ -119,7 +90,7 @@ Outcome WorkerPool::Execute(ServerObject& object, const std::string& objectName,
   };
   auto refuse = [&](std::optional<uint64_t> id, const char* code, const std::string& message,
                     bool close) {
-    Outcome outcome{job.connection, {}, close};
+    Outcome outcome{std::move(job.link), {}, close};
     AppendFrame(outcome.frame, EncodeRefused(id, code, message));
     return outcome;
   };
@@ -142,7 +113,7 @@ Outcome WorkerPool::Execute(ServerObject& object, const std::string& objectName,
   try {
     ServerObject::CheckArguments(call.method, *method, call.args);
     const rtl::Variant value = method->handler(call.args);
-    Outcome outcome{job.connection, {}, false};
+    Outcome outcome{std::move(job.link), {}, false};
     AppendFrame(outcome.frame, EncodeAnswer(call.id, value));
     return outcome;
   } catch (const EBadArguments& e) {

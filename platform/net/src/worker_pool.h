@@ -2,13 +2,14 @@
 // The worker threads of the object server. Each worker makes its own instance of every
 // registered object on its own thread when it starts and destroys them on that thread when it
 // ends. A job is one call frame's payload for one object; its outcome is the response frame
-// (answer or refusal) and whether the connection must close after it. Outcomes are collected
-// in a queue, and a non-blocking eventfd is signalled whenever that queue goes from empty to
-// non-empty, so the I/O thread can wait for them in its epoll set.
+// (answer or refusal) and whether the connection must close after it. Each outcome is handed to
+// the deliver function on the worker that made it, so the answer can go out from there without
+// a round through another thread.
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,23 +22,29 @@
 
 namespace net::detail {
 
+// The connection a job came from, as the object server keeps it; opaque to the pool.
+struct Link;
+
 struct Job {
-  uint64_t connection;
-  size_t object;  // index into the registered objects
+  std::shared_ptr<Link> link;
+  uint64_t connection;  // the connection's number, for log lines
+  size_t object;        // index into the registered objects
   std::string payload;
 };
 
 struct Outcome {
-  uint64_t connection;
+  std::shared_ptr<Link> link;
   std::string frame;
   bool closeAfter;
 };
 
 using Registry = std::vector<std::pair<std::string, ServerObjectFactory>>;
+// Runs on a worker thread, once per job, after the call; must not raise.
+using Deliver = std::function<void(Outcome& outcome)>;
 
 class WorkerPool {
  public:
-  WorkerPool(const Registry& registry, ServerLog& log);
+  WorkerPool(const Registry& registry, ServerLog& log, Deliver deliver);
   ~WorkerPool();  // Shutdown()
 
   // Starts count workers and waits until each has made its instances. Raises rtl::Exception
@@ -47,10 +54,6 @@ class WorkerPool {
   void Shutdown();
 
   void Submit(Job job);
-  // The eventfd signalled when outcomes are waiting.
-  int ReadyFd() const { return readyFd_; }
-  // Takes every outcome collected so far (clears the eventfd first, so none is missed).
-  void TakeOutcomes(std::vector<Outcome>& out);
 
  private:
   void Run();
@@ -58,7 +61,7 @@ class WorkerPool {
 
   const Registry& registry_;
   ServerLog& log_;
-  int readyFd_ = -1;
+  Deliver deliver_;
 
   std::mutex mutex_;
   std::condition_variable wake_;
@@ -68,9 +71,6 @@ class WorkerPool {
   std::string startError_;
   std::condition_variable startedCv_;
   std::vector<std::thread> threads_;
-
-  std::mutex outcomesMutex_;
-  std::vector<Outcome> outcomes_;
 };
 
 }  // namespace net::detail
