@@ -12,6 +12,20 @@ void TLabel::SetCaption(std::string caption) {
   caption_ = std::move(caption);
   auto* label = static_cast<QLabel*>(Widget());
   label->setText(ToQString(caption_));
+  AdjustWidth();
+}
+
+void TLabel::SetAutoSize(bool value) {
+  autoSize_ = value;
+  AdjustWidth();
+}
+
+void TLabel::AdjustWidth() {
+  // Qt keeps a widget at least as wide as its minimum, so a narrower width set later is widened.
+  QWidget* label = Widget();
+  label->setMinimumWidth(autoSize_ ? label->sizeHint().width() : 0);
+  if (autoSize_ && label->width() < label->minimumWidth())
+    label->resize(label->minimumWidth(), label->height());
 }
 
 void TLabel::SetAlignment(TAlignment alignment) {

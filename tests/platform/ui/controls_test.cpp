@@ -7,6 +7,7 @@
 #include "ui/application.h"
 #include "ui/db_navigator.h"
 #include "ui/form.h"
+#include "ui/label.h"
 #include "ui/menus.h"
 #include "ui/page_control.h"
 #include "ui/panel.h"
@@ -15,6 +16,20 @@
 
 namespace ui {
 namespace {
+
+TEST(LabelTest, AutoSizeNeverCutsTheCaption) {
+  TForm form(nullptr);
+  auto* label = new TLabel(&form);
+  label->SetParent(&form);
+  label->SetCaption("PED06900 Rentabilidade");
+  label->SetWidth(10);
+  const int needed = label->Width();
+  EXPECT_GT(needed, 10);
+
+  label->SetAutoSize(false);
+  label->SetWidth(10);
+  EXPECT_EQ(label->Width(), 10);
+}
 
 TEST(AlignTest, TopBottomAndClientShareTheParent) {
   TForm form(nullptr);

@@ -1,5 +1,6 @@
 #pragma once
-// TLabel: a line of static text.
+// TLabel: a line of static text. With AutoSize (the default) the label is never narrower than
+// its caption, whatever width it is given, so a caption is never cut.
 
 #include <string>
 
@@ -14,10 +15,15 @@ class TLabel : public TControl {
   void SetCaption(std::string caption);
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment alignment);
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool value);
 
  private:
+  void AdjustWidth();
+
   std::string caption_;
   TAlignment alignment_ = TAlignment::taLeftJustify;
+  bool autoSize_ = true;
 };
 
 }  // namespace ui
