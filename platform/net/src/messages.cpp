@@ -1,6 +1,9 @@
 #include "net/messages.h"
 
+#include <limits>
+
 #include "net/errors.h"
+#include "net/frame.h"
 #include "net/variant_codec.h"
 #include "rtl/cbor.h"
 
@@ -52,6 +55,43 @@ std::string EncodeAnswer(uint64_t id, const rtl::Variant& value) {
   w.Text("answer");
   w.Int(static_cast<int64_t>(id));
   WriteVariant(w, value);
+  return out;
+}
+
+namespace {
+
+// Room enough for the value's encoding, give or take a few bytes a scalar.
+size_t EncodedSizeHint(const rtl::Variant& value) {
+  switch (value.Type()) {
+    case rtl::VarType::String:
+      return 9 + value.StringRef().size();
+    case rtl::VarType::Bytes:
+      return 9 + value.AsBytes().size();
+    case rtl::VarType::Array: {
+      size_t size = 9;
+      for (const auto& item : value.AsArray()) size += EncodedSizeHint(item);
+      return size;
+    }
+    default:
+      return 9;
+  }
+}
+
+}  // namespace
+
+std::string EncodeAnswerFrame(uint64_t id, const rtl::Variant& value) {
+  std::string out(kFrameHeaderSize, '\0');
+  out.reserve(kFrameHeaderSize + 32 + EncodedSizeHint(value));
+  Writer w(out);
+  w.ArrayHeader(3);
+  w.Text("answer");
+  w.Int(static_cast<int64_t>(id));
+  WriteVariant(w, value);
+  const size_t size = out.size() - kFrameHeaderSize;
+  if (size > std::numeric_limits<uint32_t>::max())
+    throw ProtocolError("Mensagem grande demais para um quadro");
+  for (size_t i = 0; i < kFrameHeaderSize; ++i)
+    out[i] = static_cast<char>(size >> (8 * (kFrameHeaderSize - 1 - i)));
   return out;
 }
 

@@ -143,7 +143,7 @@ struct ObjectServer::Impl {
   void OnReadable(Connection& c);
   void ProcessFrames(Connection& c);
   void OnHello(Connection& c, const std::string& payload);
-  void Send(Connection& c, std::string_view frame);
+  void Send(Connection& c, std::string frame);
   void Flush(Connection& c);
   void RefuseAndClose(Connection& c, const char* code, const std::string& message);
   void UpdateInterest(Connection& c);
@@ -313,7 +313,7 @@ void ObjectServer::Impl::Deliver(detail::Outcome& outcome) {
   {
     std::lock_guard lock(c.mutex);
     if (c.fd < 0) return;  // the client left while its call ran
-    Send(c, outcome.frame);
+    Send(c, std::move(outcome.frame));
     if (c.state != State::Broken) {
       if (outcome.closeAfter) {
         EnterClosingState(c, State::Closing, kDrainTime);
@@ -407,15 +407,16 @@ void ObjectServer::Impl::OnHello(Connection& c, const std::string& payload) {
   log.Line("conexão #" + std::to_string(c.key) + " ligada ao objeto " + hello.serverName);
   std::string frame;
   AppendFrame(frame, EncodeWelcome(hello.serverName));
-  Send(c, frame);
+  Send(c, std::move(frame));
 }
 
-void ObjectServer::Impl::Send(Connection& c, std::string_view frame) {
+void ObjectServer::Impl::Send(Connection& c, std::string frame) {
   if (c.outputSent == c.output.size()) {
-    c.output.clear();
+    c.output = std::move(frame);  // a large answer is not copied again
     c.outputSent = 0;
+  } else {
+    c.output.append(frame);
   }
-  c.output.append(frame);
   Flush(c);
 }
 
@@ -447,7 +448,7 @@ void ObjectServer::Impl::RefuseAndClose(Connection& c, const char* code,
   std::string frame;
   AppendFrame(frame, EncodeRefused(std::nullopt, code, message));
   EnterClosingState(c, State::Closing, kDrainTime);
-  Send(c, frame);
+  Send(c, std::move(frame));
 }
 
 void ObjectServer::Impl::EnterClosingState(Connection& c, State state, Clock::duration grace) {

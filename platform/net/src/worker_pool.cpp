@@ -113,9 +113,7 @@ Outcome WorkerPool::Execute(ServerObject& object, const std::string& objectName,
   try {
     ServerObject::CheckArguments(call.method, *method, call.args);
     const rtl::Variant value = method->handler(call.args);
-    Outcome outcome{std::move(job.link), {}, false};
-    AppendFrame(outcome.frame, EncodeAnswer(call.id, value));
-    return outcome;
+    return Outcome{std::move(job.link), EncodeAnswerFrame(call.id, value), false};
   } catch (const EBadArguments& e) {
     log_.Line(where() + ": argumentos inválidos em " + call.method + ": " + e.Message());
     return refuse(call.id, kBadArguments, e.Message(), false);

@@ -49,8 +49,10 @@ void Writer::Head(uint8_t major, uint64_t argument) {
   } else {
     bytes = 8, info = 27;
   }
-  out_.push_back(static_cast<char>(m | info));
-  for (int i = bytes - 1; i >= 0; --i) out_.push_back(static_cast<char>(argument >> (8 * i)));
+  char head[9] = {static_cast<char>(m | info)};
+  for (int i = 0; i < bytes; ++i)
+    head[1 + i] = static_cast<char>(argument >> (8 * (bytes - 1 - i)));
+  out_.append(head, 1 + bytes);
 }
 
 void Writer::Int(int64_t value) {
@@ -63,8 +65,9 @@ void Writer::Int(int64_t value) {
 
 void Writer::Double(double value) {
   const uint64_t bits = std::bit_cast<uint64_t>(value);
-  out_.push_back(static_cast<char>(0xfb));
-  for (int i = 7; i >= 0; --i) out_.push_back(static_cast<char>(bits >> (8 * i)));
+  char item[9] = {static_cast<char>(0xfb)};
+  for (int i = 0; i < 8; ++i) item[1 + i] = static_cast<char>(bits >> (8 * (7 - i)));
+  out_.append(item, sizeof item);
 }
 
 void Writer::Bool(bool value) {

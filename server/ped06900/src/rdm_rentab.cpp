@@ -117,13 +117,20 @@ rtl::Variant rdmRentab::Answer(const char* method, const std::function<rtl::Vari
 
 rtl::Variant rdmRentab::GetRentab() {
   return Answer("GetRentab", [this] {
-    db::DataPacket packet{RangeFields(), {}};
     const std::vector<RangeRecord> ranges = store_->All();
-    packet.rows.reserve(ranges.size());
-    for (const RangeRecord& r : ranges) {
-      packet.rows.push_back({r.key, r.start, r.end, r.colour, r.flag});
-    }
-    return Success(db::EncodePacketVariant(packet));
+    // One row reused for every range: no row of its own is ever built for the packet.
+    db::Row row(RangeFields().size());
+    auto rowAt = [&](size_t i) -> const db::Row& {
+      const RangeRecord& r = ranges[i];
+      row[0] = rtl::Variant(r.key);
+      row[1] = rtl::Variant(r.start);
+      row[2] = rtl::Variant(r.end);
+      row[3] = rtl::Variant(r.colour);
+      row[4] = rtl::Variant(r.flag);
+      return row;
+    };
+    return Success(
+        rtl::Variant::FromBytes(db::EncodePacketRows(RangeFields(), ranges.size(), rowAt)));
   });
 }
 

@@ -53,6 +53,9 @@ std::string EncodeHello(const HelloMessage& hello);
 std::string EncodeCall(uint64_t id, std::string_view method, const rtl::VariantArray& args);
 std::string EncodeWelcome(std::string_view serverName);
 std::string EncodeAnswer(uint64_t id, const rtl::Variant& value);
+// The same answer as a whole frame (header and payload), built in one buffer so a large value is
+// copied once. Raises ProtocolError when it does not fit a frame.
+std::string EncodeAnswerFrame(uint64_t id, const rtl::Variant& value);
 std::string EncodeRefused(std::optional<uint64_t> id, std::string_view code,
                           std::string_view message);
 
