@@ -236,13 +236,14 @@ std::vector<FieldDef> ReadFields(Reader& reader) {
 }
 
 Variant ReadValue(Reader& reader, const FieldDef& field) {
-  if (reader.Peek() == Kind::Null) {
+  const Kind kind = reader.Peek();  // looked at once: a packet holds many values
+  if (kind == Kind::Null) {
     reader.ReadNull();
     return Variant::Null();
   }
   switch (field.type) {
     case FieldType::String: {
-      if (reader.Peek() != Kind::Text) break;
+      if (kind != Kind::Text) break;
       const std::string_view text = reader.ReadText();
       // A string can hold no more characters than bytes, so short texts need no count.
       if (text.size() > static_cast<size_t>(field.size) &&
@@ -252,10 +253,9 @@ Variant ReadValue(Reader& reader, const FieldDef& field) {
       return Variant(text);
     }
     case FieldType::Float:
-      if (reader.Peek() != Kind::Float) break;
+      if (kind != Kind::Float) break;
       return Variant(reader.ReadDouble());
     case FieldType::Integer: {
-      const Kind kind = reader.Peek();
       if (kind != Kind::Unsigned && kind != Kind::Negative) break;
       const int64_t value = reader.ReadInt();
       if (value < INT32_MIN || value > INT32_MAX) {

@@ -7,6 +7,11 @@
 
 namespace net {
 
+namespace {
+// From this size on a frame's buffer is given away rather than kept for the next frames.
+constexpr uint32_t kLargeFrame = 256 * 1024;
+}  // namespace
+
 void AppendFrame(std::string& out, std::string_view payload) {
   if (payload.empty()) throw ProtocolError("Quadro vazio não pode ser enviado");
   if (payload.size() > std::numeric_limits<uint32_t>::max())
@@ -44,6 +49,13 @@ bool FrameBuffer::Next(std::string& payload) {
   const auto* header = reinterpret_cast<const unsigned char*>(bytes_.data() + start_);
   const uint32_t n = ParseFrameHeader(header, maxFrame_);
   if (available - kFrameHeaderSize < n) return false;
+  if (start_ == 0 && available == kFrameHeaderSize + n && n >= kLargeFrame) {
+    // A large frame alone in the buffer is handed over as it is, not copied to fresh memory.
+    payload = std::move(bytes_);
+    payload.erase(0, kFrameHeaderSize);
+    bytes_.clear();
+    return true;
+  }
   payload.assign(bytes_, start_ + kFrameHeaderSize, n);
   start_ += kFrameHeaderSize + n;
   if (start_ == bytes_.size()) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -41,6 +42,29 @@ TEST(Frame, CutsFramesArrivingInPieces) {
   EXPECT_EQ(frames[0], "abc");
   EXPECT_EQ(frames[1], std::string(70000, 'x'));
   EXPECT_FALSE(buffer.HasPartial());
+}
+
+// A large frame alone in the buffer is handed over whole; the buffer must still cut what follows.
+TEST(Frame, HandsOverALargeFrameAndGoesOn) {
+  std::string big(300000, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
+  net::FrameBuffer buffer;
+  std::string payload;
+  std::string stream;
+  net::AppendFrame(stream, big);
+  for (size_t at = 0; at < stream.size(); at += 65536) {
+    EXPECT_FALSE(buffer.Next(payload));
+    buffer.Append(stream.data() + at, std::min<size_t>(65536, stream.size() - at));
+  }
+  ASSERT_TRUE(buffer.Next(payload));
+  EXPECT_EQ(payload, big);
+  EXPECT_FALSE(buffer.HasPartial());
+
+  stream.clear();
+  net::AppendFrame(stream, "abc");
+  buffer.Append(stream.data(), stream.size());
+  ASSERT_TRUE(buffer.Next(payload));
+  EXPECT_EQ(payload, "abc");
 }
 
 TEST(Frame, RefusesBadLengthFromHeaderAlone) {
@@ -161,6 +185,12 @@ TEST(Messages, RoundTripEachKind) {
   EXPECT_EQ(answer.kind, net::ServerMessage::Kind::Answer);
   EXPECT_EQ(answer.id, 7u);
   EXPECT_EQ(answer.value, Variant(VariantArray{0, Variant()}));
+
+  // Built in place, a large answer's frame must be the frame of the same answer.
+  const Variant large = VariantArray{0, Variant::FromBytes(std::string(70000, 'p'))};
+  std::string framed;
+  net::AppendFrame(framed, net::EncodeAnswer(8, large));
+  EXPECT_EQ(net::EncodeAnswerFrame(8, large), framed);
 
   const auto refused =
       net::DecodeServerMessage(net::EncodeRefused(std::nullopt, "bad-token", "Token inválido"));
