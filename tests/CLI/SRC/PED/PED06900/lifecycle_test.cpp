@@ -36,10 +36,17 @@ TEST_P(Lifecycle, FirstIniProcCreatesConnectsLoadsAndShows) {
   EXPECT_FALSE(orv::ShowAviStatus().showing);
 }
 
+std::string KindName(const testing::TestParamInfo<rtl::Variant>& info) {
+  static const char* const names[] = {"Empty",  "Null",   "Boolean", "Int32", "Int64",
+                                      "Double", "String", "Bytes",   "Array"};
+  return names[static_cast<int>(info.param.Type())];
+}
+
 INSTANTIATE_TEST_SUITE_P(AnyArgument, Lifecycle,
                          testing::Values(rtl::Variant(), rtl::Variant::Null(),
                                          rtl::Variant(int32_t{42}), rtl::Variant("PED06900"),
-                                         rtl::Variant(rtl::VariantArray{rtl::Variant(true)})));
+                                         rtl::Variant(rtl::VariantArray{rtl::Variant(true)})),
+                         KindName);
 
 TEST_F(Lifecycle, SecondIniProcOnlyRestoresTheOpenScreen) {
   ScriptedServer server;
