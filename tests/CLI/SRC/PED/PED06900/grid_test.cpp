@@ -1,9 +1,13 @@
-// The range grid as the user works it: the colour and flag commands with their keys, where typing
+// The range grid as the user works it: check boxes and colour patches as painted, the colour
+// and flag commands with their keys, where typing
 // is allowed, the listing and print enabling, and the print button opening the report screen
 // modally.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPixmap>
 #include <QTimer>
+#include <QWidget>
 
 #include "Cli_ped06901.h"
 #include "screen_fixture.h"
@@ -31,6 +35,16 @@ class Grid : public ped06900_test::ScreenTest {
     return *screen_;
   }
 
+  // The grid as painted now, in its own coordinates, and the colour of one pixel of it.
+  QImage Painted() {
+    ui::Application().ProcessMessages();
+    return screen_->dbgPadrao->Widget()->grab().toImage();
+  }
+  static ui::TColor PixelAt(const QImage& image, int x, int y) {
+    const QColor c = image.pixelColor(x, y);
+    return ui::RGB(c.red(), c.green(), c.blue());
+  }
+
   uint16_t Press(uint16_t key, ui::TShiftState shift = {}) {
     screen_->dbgPadrao->OnKeyDown(screen_->dbgPadrao, key, shift);
     return key;
@@ -49,6 +63,38 @@ db::DataPacket FlagsAndColours() {
                                                       {"0000000006", 10, 11, 0, "N"}});
   packet.rows[5][3] = rtl::Variant::Null();  // a range without a colour
   return packet;
+}
+
+TEST_F(Grid, FlagCellsShowTheBoxAndColourCellsTheRangesColour) {
+  OpenWith(FlagsAndColours());
+  screen_->cdsRentab->Last();  // the highlighted row is the last one
+  const QImage image = Painted();
+  const ui::TColor infoBk = ui::ColorToRGB(ui::clInfoBk);
+  struct Row {
+    int row;
+    bool box;
+    bool ticked;
+    ui::TColor fill;  // of the colour cell
+  };
+  const Row rows[] = {{0, true, true, ui::clRed},   {1, true, false, ui::clLime},
+                      {2, true, false, ui::clBlue}, {3, false, false, ui::clBlack},
+                      {4, false, false, infoBk},    {5, true, false, infoBk}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.row);
+    const ui::TRect flag = screen_->dbgPadrao->CellRect(kFlag, r.row);
+    ASSERT_GE(flag.Height(), 14);
+    const int x = flag.Left + 36;
+    const ui::TColor background = PixelAt(image, flag.Left + 2, flag.Top + 2);
+    EXPECT_EQ(PixelAt(image, x + 2, flag.Top + 2), r.box ? ui::clBlack : background) << "frame";
+    EXPECT_EQ(PixelAt(image, x + 13, flag.Top + 5), r.box ? ui::clSilver : background);
+    EXPECT_EQ(PixelAt(image, x, flag.Top), background) << "olive shows the cell beneath";
+    EXPECT_EQ(PixelAt(image, x + 12, flag.Top + 5), background) << "so does the gap";
+    EXPECT_EQ(PixelAt(image, x + 10, flag.Top + 4),
+              r.ticked ? ui::clBlack : (r.box ? ui::clWhite : background));
+    const ui::TRect colour = screen_->dbgPadrao->CellRect(kColour, r.row);
+    EXPECT_EQ(PixelAt(image, (colour.Left + colour.Right) / 2, (colour.Top + colour.Bottom) / 2),
+              r.fill);
+  }
 }
 
 TEST_F(Grid, ColourCommandStoresTheChosenColourAndFollowsTheDialogsLastChoice) {
