@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "ped06900/hundredths.h"
+#include "rtl/rounding.h"
 
 namespace ped06900 {
 namespace {
@@ -80,7 +80,7 @@ class ChangeChecker {
     range.start = Bound(row[kStart], "Valor Inicial deve ser informado.", "Valor Inicial");
     range.end = Bound(row[kEnd], "Valor Final deve ser informado.", "Valor Final");
     range.colour = Colour(row[kColour]);
-    if (!(Hundredths::Round(range.start) < Hundredths::Round(range.end))) {
+    if (!(rtl::RoundHalfAwayFromZero(range.start, 2) < rtl::RoundHalfAwayFromZero(range.end, 2))) {
       Refuse("Valor Inicial deve ser menor que o Valor Final.");
     }
     range.flag = Flag(row[kFlag]);

@@ -8,7 +8,7 @@
 // whose key exists; a modify or delete whose old row differs from the stored row (another user
 // changed or deleted it); a modify that changes the key; a missing or non-finite bound; a
 // missing colour, or one that is not a whole number from 0 to 16777215; an initial percentage
-// not below the final one after rounding to hundredths (see hundredths.h); a flag other than "S"
+// not below the final one after rounding to hundredths (rtl/rounding.h); a flag other than "S"
 // or "N"; a bound that lies inside another stored range, both ends included (the range being
 // changed excepted; on a modify only a bound whose value changed is checked); a row that is not
 // five values of the right types; an empty list of changes.
