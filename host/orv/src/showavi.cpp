@@ -1,9 +1,9 @@
-// The indicator is a plain child widget over the main window's frame: it needs no layout of
-// the form, and painting it synchronously (repaint) makes it visible although the event loop
-// is about to be blocked by the call that follows. It is opaque and square, so that repainting
-// it never repaints the window beneath (a grid of many rows), and it is made once and then only
-// shown and hidden: a call is often a few hundred microseconds, and building a styled widget
-// for each one would cost more than the call.
+// The indicator is a small frameless window of its own over the centre of the main window.
+// Painting it synchronously (repaint) makes it visible although the event loop is about to be
+// blocked by the call that follows; being a window of its own, that paint flushes only the
+// indicator, not the updates the main window has pending (a grid of many rows). It is made once
+// and then only shown and hidden: a call often takes a few hundred microseconds, and building a
+// styled widget for each one would cost more than the call.
 #include "orv/showavi.h"
 
 #include <QLabel>
@@ -39,19 +39,19 @@ void Paint(ui::TForm* mainForm, TShowAvi kind) {
   }
   if (!indicator || indicator->parentWidget() != window) {
     delete indicator.data();
-    indicator = new QLabel(window);
+    indicator = new QLabel(window, Qt::ToolTip | Qt::FramelessWindowHint);
     indicator->setObjectName("orvShowAvi");
     indicator->setAlignment(Qt::AlignCenter);
     indicator->setAutoFillBackground(true);
-    indicator->setAttribute(Qt::WA_OpaquePaintEvent);
+    indicator->setAttribute(Qt::WA_ShowWithoutActivating);
     indicator->setStyleSheet(
         "QLabel#orvShowAvi { background: #fffbe6; border: 1px solid #7a6a2a; "
         "padding: 10px 18px; font-weight: bold; }");
   }
   indicator->setText(QString::fromUtf8("\u231B  ") + QString::fromUtf8(ShowAviText(kind)));
   indicator->adjustSize();
-  indicator->move((window->width() - indicator->width()) / 2,
-                  (window->height() - indicator->height()) / 2);
+  indicator->move(window->mapToGlobal(QPoint((window->width() - indicator->width()) / 2,
+                                             (window->height() - indicator->height()) / 2)));
   indicator->show();
   indicator->raise();
   indicator->repaint();
