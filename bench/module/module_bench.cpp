@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/seeded_server.h"
 #include "Cli_ped06900.h"
 #include "appserver/app.h"
 #include "db/dataset.h"
@@ -79,20 +80,7 @@ void CloseScreen() {
 Figures Measure(int count, int runs) {
   const auto folder = std::filesystem::temp_directory_path() /
                       ("bench_module_" + std::to_string(::getpid()) + "_" + std::to_string(count));
-  std::filesystem::create_directories(folder);
-  const std::string database = (folder / "rentab.db").string();
-  {
-    ped06900::SqliteRangeStore store(database);
-    std::istringstream in(RangesCsv(count));
-    ped06900::ImportRangesCsv(store, in);
-  }
-  appserver::ServerOptions options;
-  options.port = 0;
-  options.databasePath = database;
-  options.defaultDatabase = false;
-  auto server = appserver::MakeServer(options, [](const std::string&) {});
-  server->Start();
-  orv::SetWebServer("127.0.0.1", server->Port());
+  auto server = StartSeededServer(folder, RangesCsv(count));
 
   Figures figures;
   orv::TNetConnection connection;

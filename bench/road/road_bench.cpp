@@ -22,6 +22,7 @@
 #include <tuple>
 #include <vector>
 
+#include "../common/seeded_server.h"
 #include "Cli_ped06900.h"
 #include "appserver/app.h"
 #include "db/dataset.h"
@@ -138,20 +139,7 @@ int main(int argc, char** argv) {
 
   const auto folder =
       std::filesystem::temp_directory_path() / ("bench_road_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  const std::string database = (folder / "rentab.db").string();
-  {
-    ped06900::SqliteRangeStore store(database);
-    std::istringstream in(RangesCsv(stored));
-    ped06900::ImportRangesCsv(store, in);
-  }
-  appserver::ServerOptions options;
-  options.port = 0;
-  options.databasePath = database;
-  options.defaultDatabase = false;
-  auto server = appserver::MakeServer(options, [](const std::string&) {});
-  server->Start();
-  orv::SetWebServer("127.0.0.1", server->Port());
+  auto server = StartSeededServer(folder, RangesCsv(stored));
 
   IniProc(rtl::Variant());
   Cli_ped06900::TfrmRentab& screen = *Cli_ped06900::frmRentab;
