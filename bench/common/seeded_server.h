@@ -9,6 +9,7 @@
 #include <string>
 
 #include "appserver/app.h"
+#include "orv/netconnection.h"
 #include "orv/valmora.h"
 #include "ped06900/range_csv.h"
 #include "ped06900/sqlite_range_store.h"
@@ -30,4 +31,13 @@ inline std::unique_ptr<net::ObjectServer> StartSeededServer(const std::filesyste
   server->Start();
   orv::SetWebServer("127.0.0.1", server->Port());
   return server;
+}
+
+// Opens `connection` to the range table's server object on this machine's `port`, as the screen
+// would, for calls made bare.
+inline void ConnectBare(orv::TNetConnection& connection, int port) {
+  connection.SetServerName("ped06900.rdmRentab");
+  connection.SetHost("127.0.0.1");
+  connection.SetPort(port);
+  connection.Open();
 }

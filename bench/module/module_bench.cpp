@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/range_fields.h"
 #include "../common/seeded_server.h"
 #include "Cli_ped06900.h"
 #include "appserver/app.h"
@@ -84,16 +85,9 @@ Figures Measure(int count, int runs) {
 
   Figures figures;
   orv::TNetConnection connection;
-  connection.SetServerName("ped06900.rdmRentab");
-  connection.SetHost("127.0.0.1");
-  connection.SetPort(server->Port());
-  connection.Open();
+  ConnectBare(connection, server->Port());
   db::TClientDataSet ranges;
-  ranges.AddStringField("NRSEQRENT", 10);
-  ranges.AddFloatField("VRPERCINIRENT");
-  ranges.AddFloatField("VRPERCFIMRENT");
-  ranges.AddFloatField("VRCORRENT");
-  ranges.AddStringField("IDBLOQUEIAPED", 1);
+  AddRangeFields(ranges);
   figures.bare = MedianMs(
       runs, [] {},
       [&] {

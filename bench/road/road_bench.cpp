@@ -22,6 +22,7 @@
 #include <tuple>
 #include <vector>
 
+#include "../common/range_fields.h"
 #include "../common/seeded_server.h"
 #include "Cli_ped06900.h"
 #include "appserver/app.h"
@@ -146,16 +147,9 @@ int main(int argc, char** argv) {
   ui::Application().ProcessMessages();
 
   orv::TNetConnection connection;
-  connection.SetServerName("ped06900.rdmRentab");
-  connection.SetHost("127.0.0.1");
-  connection.SetPort(server->Port());
-  connection.Open();
+  ConnectBare(connection, server->Port());
   db::TClientDataSet ranges;
-  ranges.AddStringField("NRSEQRENT", 10);
-  ranges.AddFloatField("VRPERCINIRENT");
-  ranges.AddFloatField("VRPERCFIMRENT");
-  ranges.AddFloatField("VRCORRENT");
-  ranges.AddStringField("IDBLOQUEIAPED", 1);
+  AddRangeFields(ranges);
   ranges.CreateDataSet();
 
   // The road as the user sees it, then the same road with no main window to paint the busy

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "../common/range_fields.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "ui/application.h"
@@ -50,11 +51,7 @@ struct Figures {
 
 Figures Measure(int rows) {
   db::TClientDataSet data;
-  data.AddStringField("NRSEQRENT", 10);
-  data.AddFloatField("VRPERCINIRENT");
-  data.AddFloatField("VRPERCFIMRENT");
-  data.AddFloatField("VRCORRENT");
-  data.AddStringField("IDBLOQUEIAPED", 1);
+  AddRangeFields(data);
   Load(data, rows);
   db::TDataSource source(&data);
 
