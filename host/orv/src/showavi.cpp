@@ -48,7 +48,7 @@ void Paint(ui::TForm* mainForm, TShowAvi kind) {
         "QLabel#orvShowAvi { background: #fffbe6; border: 1px solid #7a6a2a; "
         "padding: 10px 18px; font-weight: bold; }");
   }
-  indicator->setText(QString::fromUtf8("\u231B  ") + QString::fromUtf8(ShowAviText(kind)));
+  indicator->setText(QString::fromUtf8(ShowAviText(kind)));
   indicator->adjustSize();
   indicator->move(window->mapToGlobal(QPoint((window->width() - indicator->width()) / 2,
                                              (window->height() - indicator->height()) / 2)));
