@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <functional>
 #include <map>
 
 #include "db/dataset.h"
@@ -350,6 +352,117 @@ TEST_F(GridTest, EmptyDataSetShowsOneBlankRowWhoseFieldsReadMissing) {
   grid_->Widget()->grab();
   EXPECT_TRUE(texts.empty());
 }
+
+// What the grid shows after a change of the data set: one entry per row, the indicator's mark
+// then the VALOR text ("*|" is the blank new row being inserted), and the current row.
+struct RowsCase {
+  const char* name;
+  std::function<void(db::TClientDataSet&)> change;
+  std::vector<std::string> rows;
+  int current;
+};
+
+class GridRowsTest : public GridTest, public ::testing::WithParamInterface<RowsCase> {};
+
+TEST_P(GridRowsTest, RowsCurrentRowAndIndicatorFollowTheDataSet) {
+  GetParam().change(data_);
+  const QAbstractItemModel* model = View()->model();
+  std::vector<std::string> rows;
+  for (int row = 0; row < model->rowCount(); ++row) {
+    rows.push_back(model->headerData(row, Qt::Vertical, Qt::DisplayRole).toString().toStdString() +
+                   "|" + model->index(row, 0).data().toString().toStdString());
+  }
+  EXPECT_EQ(rows, GetParam().rows);
+  EXPECT_EQ(View()->currentIndex().row(), GetParam().current);
+  if (GetParam().current >= 0) {
+    EXPECT_EQ(View()->currentIndex().column(), grid_->SelectedIndex());
+  }
+  // The indicator column has one section per row, each laid out.
+  const QHeaderView* indicator = View()->verticalHeader();
+  EXPECT_EQ(indicator->count(), model->rowCount());
+  EXPECT_EQ(indicator->length(), model->rowCount() * indicator->defaultSectionSize());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, GridRowsTest,
+    ::testing::Values(
+        RowsCase{"MovedToTheLast", [](auto& ds) { ds.Last(); }, {"|1,5", "|2,5", "▶|3,5"}, 2},
+        RowsCase{"InsertBeforeTheCurrent",
+                 [](auto& ds) {
+                   ds.Next();
+                   ds.Insert();
+                 },
+                 {"|1,5", "*|", "|2,5", "|3,5"},
+                 1},
+        RowsCase{"Append", [](auto& ds) { ds.Append(); }, {"|1,5", "|2,5", "|3,5", "*|"}, 3},
+        RowsCase{"CancelledInsert",
+                 [](auto& ds) {
+                   ds.Next();
+                   ds.Insert();
+                   ds.Cancel();
+                 },
+                 {"|1,5", "▶|2,5", "|3,5"},
+                 1},
+        RowsCase{"PostedInsert",
+                 [](auto& ds) {
+                   ds.Next();
+                   ds.Insert();
+                   ds.FieldByName("VALOR").SetAsFloat(7);
+                   ds.Post();
+                 },
+                 {"|1,5", "▶|7", "|2,5", "|3,5"},
+                 1},
+        RowsCase{"PostedAppend",
+                 [](auto& ds) {
+                   ds.Append();
+                   ds.FieldByName("VALOR").SetAsFloat(7);
+                   ds.Post();
+                 },
+                 {"|1,5", "|2,5", "|3,5", "▶|7"},
+                 3},
+        RowsCase{"Edit",
+                 [](auto& ds) {
+                   ds.Edit();
+                   ds.FieldByName("VALOR").SetAsFloat(4);
+                 },
+                 {"I|4", "|2,5", "|3,5"},
+                 0},
+        RowsCase{"DeletedLast",
+                 [](auto& ds) {
+                   ds.Last();
+                   ds.Delete();
+                 },
+                 {"|1,5", "▶|2,5"},
+                 1},
+        RowsCase{"DeletedFirst", [](auto& ds) { ds.Delete(); }, {"▶|2,5", "|3,5"}, 0},
+        RowsCase{"EveryChangeUndone",
+                 [](auto& ds) {
+                   ds.Delete();
+                   ds.Append();
+                   ds.FieldByName("VALOR").SetAsFloat(7);
+                   ds.Post();
+                   ds.CancelUpdates();
+                 },
+                 {"|1,5", "|2,5", "▶|3,5"},
+                 2},
+        RowsCase{"Filtered",
+                 [](auto& ds) {
+                   ds.Last();
+                   ds.SetFilter("VALOR > 2");
+                   ds.SetFiltered(true);
+                 },
+                 {"▶|2,5", "|3,5"},
+                 0},
+        RowsCase{"Closed", [](auto& ds) { ds.Close(); }, {}, -1},
+        RowsCase{"ReopenedEmpty", [](auto& ds) { ds.CreateDataSet(); }, {"▶|"}, 0},
+        RowsCase{"InsertIntoAnEmptyDataSet",
+                 [](auto& ds) {
+                   ds.CreateDataSet();
+                   ds.Insert();
+                 },
+                 {"*|"},
+                 0}),
+    [](const ::testing::TestParamInfo<RowsCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace ui
