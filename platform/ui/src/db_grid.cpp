@@ -159,14 +159,19 @@ bool TDBGrid::CanEditColumn(int column) const {
 }
 
 void TDBGrid::ColumnsChanged() {
-  model_->Refresh();
-  for (int i = 0; i < columns_.Count(); ++i) {
-    const TColumn* c = columns_.Items(i);
-    view_->horizontalHeader()->resizeSection(i, c->Width());
-    view_->setColumnHidden(i, !c->Visible());
+  bool reset = false;
+  view_->Quietly([&] { reset = model_->Refresh(); });
+  if (reset) {
+    // A reset view has forgotten its columns' widths and which ones are hidden.
+    for (int i = 0; i < columns_.Count(); ++i) {
+      const TColumn* c = columns_.Items(i);
+      view_->horizontalHeader()->resizeSection(i, c->Width());
+      view_->setColumnHidden(i, !c->Visible());
+    }
   }
   view_->SyncCurrent();
   view_->viewport()->update();
+  view_->verticalHeader()->viewport()->update();  // the indicator's mark may have moved
 }
 
 }  // namespace ui

@@ -1,8 +1,9 @@
 #include "db_grid_parts.h"
 
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTimer>
 
 #include "key_map.h"
@@ -16,6 +17,11 @@ namespace {
 bool Editing(const db::TDataSet* ds) {
   return ds && (ds->State() == db::DataSetState::Edit || ds->State() == db::DataSetState::Insert);
 }
+
+// The record indicator's marks: the current record, one being edited, a new one being inserted.
+const QString kBrowseMark = QStringLiteral("▶");
+const QString kEditMark = QStringLiteral("I");
+const QString kInsertMark = QStringLiteral("*");
 
 TAlignment AlignmentOf(const db::TField* field) {
   if (field && field->DataType() != db::FieldType::String) return TAlignment::taRightJustify;
@@ -78,20 +84,27 @@ int TDBGrid::Model::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : columns_;
 }
 
-void TDBGrid::Model::Refresh() {
+bool TDBGrid::Model::Refresh() {
   const int rows = LiveRowCount();
   const int columns = grid_->columns_.Count();
-  if (rows != rows_ || columns != columns_) {
+  if (columns != columns_) {
     beginResetModel();
     rows_ = rows;
     columns_ = columns;
     endResetModel();
-    return;
+    return true;
   }
-  if (rows_ > 0 && columns_ > 0) {
-    emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
-    emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
+  if (rows > rows_) {
+    beginInsertRows({}, rows_, rows - 1);
+    rows_ = rows;
+    endInsertRows();
+  } else if (rows < rows_) {
+    beginRemoveRows({}, rows, rows_ - 1);
+    rows_ = rows;
+    endRemoveRows();
   }
+  if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
+  return false;
 }
 
 QVariant TDBGrid::Model::data(const QModelIndex& index, int role) const {
@@ -138,11 +151,11 @@ QVariant TDBGrid::Model::headerData(int section, Qt::Orientation orientation, in
   if (!ds || section != std::max(0, ds->DisplayRow())) return QString();
   switch (ds->State()) {
     case db::DataSetState::Insert:
-      return QStringLiteral("*");
+      return kInsertMark;
     case db::DataSetState::Edit:
-      return QStringLiteral("I");
+      return kEditMark;
     default:
-      return QStringLiteral("▶");
+      return kBrowseMark;
   }
 }
 
@@ -303,9 +316,36 @@ bool TDBGrid::Delegate::eventFilter(QObject* object, QEvent* event) {
   return consumed || QStyledItemDelegate::eventFilter(object, event);
 }
 
+// ---- IndicatorHeader ----
+
+QSize TDBGrid::IndicatorHeader::sectionSizeFromContents(int) const {
+  if (markSize_.isValid()) return markSize_;
+  ensurePolished();
+  QStyleOptionHeader option;
+  initStyleOption(&option);
+  QFont bold = font();  // sections are measured in bold, as the header measures its texts
+  bold.setBold(true);
+  option.fontMetrics = QFontMetrics(bold);
+  markSize_ = QSize(0, 0);
+  for (const QString& mark : {kBrowseMark, kEditMark, kInsertMark}) {
+    option.text = mark;
+    markSize_ = markSize_.expandedTo(
+        style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this));
+  }
+  return markSize_;
+}
+
+void TDBGrid::IndicatorHeader::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+    markSize_ = QSize();
+  }
+  QHeaderView::changeEvent(event);
+}
+
 // ---- View ----
 
 TDBGrid::View::View(TDBGrid* grid) : grid_(grid) {
+  setVerticalHeader(new IndicatorHeader(this));
   setSelectionMode(QAbstractItemView::NoSelection);
   setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -332,6 +372,18 @@ void TDBGrid::View::SyncCurrent() {
   setCurrentIndex(target);
   syncing_ = false;
   scrollTo(target);
+}
+
+void TDBGrid::View::Quietly(const std::function<void()>& change) {
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  try {
+    change();
+  } catch (...) {
+    syncing_ = wasSyncing;
+    throw;
+  }
+  syncing_ = wasSyncing;
 }
 
 void TDBGrid::View::CloseEditor(bool commit) {

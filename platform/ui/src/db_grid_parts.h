@@ -3,12 +3,14 @@
 // demand (it holds nothing per row), the delegate that draws cells and edits them, and the view.
 
 #include <QAbstractTableModel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <exception>
+#include <functional>
 
 #include "db/dataset.h"
 #include "db/datasource.h"
@@ -37,9 +39,11 @@ class TDBGrid::Model : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  // Re-reads the shape of the data: resets when the row or column count changed, else only
-  // tells the view that every cell and the indicator may look different.
-  void Refresh();
+  // Re-reads the shape of the data and tells the view that every cell and the indicator may
+  // look different. Only a change of the column count resets the model (the view then forgets
+  // its columns' sizes, and true is returned); rows come and go at the end, since the model
+  // holds nothing per row and every row is read again anyway.
+  bool Refresh();
   // Rows the data set shows: an open data set always shows at least one (blank) row.
   int LiveRowCount() const;
 
@@ -79,12 +83,29 @@ class TDBGrid::Delegate : public QStyledItemDelegate {
   mutable QPersistentModelIndex editorIndex_;
 };
 
+// The record indicator column: a mark on the current row. Every section is as wide as the
+// widest mark in the header's font, so laying out the grid never measures the rows' marks.
+class TDBGrid::IndicatorHeader : public QHeaderView {
+ public:
+  explicit IndicatorHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+
+ protected:
+  QSize sectionSizeFromContents(int logicalIndex) const override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  mutable QSize markSize_;  // measured on first use, again after a font or style change
+};
+
 class TDBGrid::View : public QTableView {
  public:
   explicit View(TDBGrid* grid);
 
   // Puts the view's current cell on the data set's current record and the selected column.
   void SyncCurrent();
+  // Runs `change` (a change of the model's rows) with every move of the current cell it causes
+  // taken as the view's own, never as the user's moving to another record.
+  void Quietly(const std::function<void()>& change);
   // Closes the editor, writing its text into the field first when `commit`.
   void CloseEditor(bool commit);
   // The grid's own handling of a key after OnKeyDown; true when the key was consumed.

@@ -197,6 +197,7 @@ class TDBGrid : public TWinControl {
   class View;
   class Delegate;
   class Link;
+  class IndicatorHeader;
   void ColumnsChanged();
   bool CanEditColumn(int column) const;
   std::unique_ptr<Link> link_;
