@@ -65,7 +65,11 @@ void TDBNavigator::SetDataSource(db::TDataSource* source) {
 
 void TDBNavigator::SetHints(std::vector<std::string> hints) {
   hints_ = std::move(hints);
-  UpdateButtons();
+  QLayout* layout = Widget()->layout();
+  for (int i = 0; i < kButtonCount; ++i) {
+    layout->itemAt(i)->widget()->setToolTip(
+        i < static_cast<int>(hints_.size()) ? ToQString(hints_[i]) : QString());
+  }
 }
 
 bool TDBNavigator::ButtonEnabled(TNavigateBtn button) const {
@@ -138,7 +142,6 @@ void TDBNavigator::UpdateButtons() {
   for (int i = 0; i < kButtonCount; ++i) {
     QWidget* button = layout->itemAt(i)->widget();
     button->setEnabled(ButtonEnabled(static_cast<TNavigateBtn>(i)));
-    button->setToolTip(i < static_cast<int>(hints_.size()) ? ToQString(hints_[i]) : QString());
   }
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <QToolButton>
+#include <functional>
 
 #include "db/dataset.h"
 #include "db/datasource.h"
@@ -172,6 +174,35 @@ TEST_F(NavigatorTest, ButtonsFollowStateAndPosition) {
   EXPECT_EQ(data_.RecNo(), 1);
   EXPECT_FALSE(Enabled(TNavigateBtn::nbPrior));
   EXPECT_TRUE(Enabled(TNavigateBtn::nbLast));
+}
+
+// The buttons as the user sees them: enabled as ButtonEnabled says after each change of the data
+// set, each with its hint.
+TEST_F(NavigatorTest, ButtonWidgetsFollowTheDataSetAndKeepTheirHints) {
+  const std::vector<std::string> hints = {"Primeiro", "Anterior", "Próximo", "Último",
+                                          "Incluir",  "Excluir",  "Alterar", "Confirmar",
+                                          "Cancelar", "Verificar"};
+  navigator_.SetHints(hints);
+  const QList<QToolButton*> buttons = navigator_.Widget()->findChildren<QToolButton*>();
+  ASSERT_EQ(buttons.size(), 10);
+  const std::function<void()> changes[] = {
+      [&] { data_.CreateDataSet(); },
+      [&] { data_.Append(); },
+      [&] { data_.FieldByName("NOME").SetAsString("a"); },
+      [&] { data_.Post(); },
+      [&] { data_.Append(); },
+      [&] { data_.Cancel(); },
+      [&] { data_.First(); },
+      [&] { data_.Close(); },
+  };
+  for (size_t step = 0; step < std::size(changes); ++step) {
+    changes[step]();
+    for (int i = 0; i < buttons.size(); ++i) {
+      EXPECT_EQ(buttons[i]->isEnabled(), Enabled(static_cast<TNavigateBtn>(i)))
+          << "step " << step << ", button " << i;
+      EXPECT_EQ(buttons[i]->toolTip().toStdString(), hints[i]) << "step " << step;
+    }
+  }
 }
 
 TEST_F(NavigatorTest, DeleteAsksThroughTheSeamAndHintsMayBeEmpty) {
