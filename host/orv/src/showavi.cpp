@@ -3,7 +3,9 @@
 // blocked by the call that follows; being a window of its own, that paint flushes only the
 // indicator, not the updates the main window has pending (a grid of many rows). It is made once
 // and then only shown and hidden: a call often takes a few hundred microseconds, and building a
-// styled widget for each one would cost more than the call.
+// styled widget for each one would cost more than the call. For the same reason its size is
+// fixed once, to fit the longest of its texts: changing the text (reading, then writing) then
+// neither measures the text again nor resizes the window.
 #include "orv/showavi.h"
 
 #include <QLabel>
@@ -47,13 +49,22 @@ void Paint(ui::TForm* mainForm, TShowAvi kind) {
     indicator->setStyleSheet(
         "QLabel#orvShowAvi { background: #fffbe6; border: 1px solid #7a6a2a; "
         "padding: 10px 18px; font-weight: bold; }");
+    QSize fitsEvery;
+    for (int each = 0; each <= aviLendo; ++each) {
+      indicator->setText(QString::fromUtf8(ShowAviText(static_cast<TShowAvi>(each))));
+      fitsEvery = fitsEvery.expandedTo(indicator->sizeHint());
+    }
+    indicator->setFixedSize(fitsEvery);
   }
   indicator->setText(QString::fromUtf8(ShowAviText(kind)));
-  indicator->adjustSize();
   indicator->move(window->mapToGlobal(QPoint((window->width() - indicator->width()) / 2,
                                              (window->height() - indicator->height()) / 2)));
-  indicator->show();
-  indicator->raise();
+  // A window being shown comes up on top; one already showing is brought back on top.
+  if (indicator->isVisible()) {
+    indicator->raise();
+  } else {
+    indicator->show();
+  }
   indicator->repaint();
 }
 

@@ -55,11 +55,24 @@ TEST(ShowAvi, ShowsAtOnceOverTheMainWindowAndGoesAwayHarmlessly) {
   EXPECT_EQ(IndicatorOf(form), indicator) << "one indicator at a time";
   EXPECT_TRUE(indicator->text().contains("Gravando dados..."));
 
+  // Every text fits whole, centred over the main window.
+  const QPoint centre =
+      form->Widget()->window()->mapToGlobal(form->Widget()->window()->rect().center());
+  for (orv::TShowAvi kind : {orv::aviGravando, orv::aviCopiando, orv::aviExcluindo,
+                             orv::aviProcurando, orv::aviImprimindo, orv::aviLendo}) {
+    SCOPED_TRACE(orv::ShowAviText(kind));
+    orv::ActiveShowAvi(form, kind);
+    EXPECT_EQ(indicator->text().toStdString(), orv::ShowAviText(kind));
+    EXPECT_GE(indicator->width(), indicator->sizeHint().width());
+    EXPECT_GE(indicator->height(), indicator->sizeHint().height());
+    EXPECT_LE((indicator->geometry().center() - centre).manhattanLength(), 2);
+  }
+
   orv::DeactiveShowAvi();
   EXPECT_FALSE(indicator->isVisible());
   orv::DeactiveShowAvi();  // nothing showing: harmless
   EXPECT_FALSE(orv::ShowAviStatus().showing);
-  EXPECT_EQ(orv::ShowAviStatus().activations, 2);
+  EXPECT_EQ(orv::ShowAviStatus().activations, 8);
   EXPECT_EQ(orv::ShowAviStatus().deactivations, 2);
   ui::Application().Shutdown();
 }
