@@ -5,11 +5,15 @@
 // and then only shown and hidden: a call often takes a few hundred microseconds, and building a
 // styled widget for each one would cost more than the call. For the same reason its size is
 // fixed once, to fit the longest of its texts: changing the text (reading, then writing) then
-// neither measures the text again nor resizes the window.
+// neither measures the text again nor resizes the window. Taking it away waits for the event
+// loop: the calls of one action (reading a key, then checking and writing a range) show one
+// indicator that stays up until the action is over, instead of a window shown and hidden for
+// each call while the screen cannot be looked at anyway.
 #include "orv/showavi.h"
 
 #include <QLabel>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include "ui/form.h"
@@ -104,7 +108,20 @@ void DeactiveShowAvi() noexcept {
   ShowAviState& status = Status();
   status.showing = false;
   ++status.deactivations;
-  if (QLabel* indicator = Indicator()) indicator->hide();
+  QLabel* indicator = Indicator();
+  if (!indicator || !indicator->isVisible()) return;
+  // One hide waiting at a time; it goes with the indicator when that is destroyed first.
+  static QPointer<QLabel> hidePending;
+  if (hidePending == indicator) return;
+  try {
+    QTimer::singleShot(0, indicator, [indicator] {
+      hidePending.clear();
+      if (!Status().showing) indicator->hide();
+    });
+    hidePending = indicator;
+  } catch (...) {
+    indicator->hide();  // out of memory for the timer: take it away at once
+  }
 }
 
 const ShowAviState& ShowAviStatus() {

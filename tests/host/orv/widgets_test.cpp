@@ -68,12 +68,30 @@ TEST(ShowAvi, ShowsAtOnceOverTheMainWindowAndGoesAwayHarmlessly) {
     EXPECT_LE((indicator->geometry().center() - centre).manhattanLength(), 2);
   }
 
+  // The next call of the same action comes before the event loop runs: the indicator stays up.
   orv::DeactiveShowAvi();
+  EXPECT_FALSE(orv::ShowAviStatus().showing);
+  orv::ActiveShowAvi(form, orv::aviGravando);
+  ui::Application().ProcessMessages();
+  EXPECT_TRUE(indicator->isVisible());
+  EXPECT_EQ(indicator->text().toStdString(), orv::ShowAviText(orv::aviGravando));
+
+  // The action is over: it goes at the event loop's next turn.
+  orv::DeactiveShowAvi();
+  EXPECT_FALSE(orv::ShowAviStatus().showing);
+  ui::Application().ProcessMessages();
   EXPECT_FALSE(indicator->isVisible());
   orv::DeactiveShowAvi();  // nothing showing: harmless
   EXPECT_FALSE(orv::ShowAviStatus().showing);
-  EXPECT_EQ(orv::ShowAviStatus().activations, 8);
-  EXPECT_EQ(orv::ShowAviStatus().deactivations, 2);
+  EXPECT_EQ(orv::ShowAviStatus().activations, 9);
+  EXPECT_EQ(orv::ShowAviStatus().deactivations, 3);
+
+  // Shown again after that, it goes again: no hide is left waiting.
+  orv::ActiveShowAvi(form, orv::aviLendo);
+  EXPECT_TRUE(indicator->isVisible());
+  orv::DeactiveShowAvi();
+  ui::Application().ProcessMessages();
+  EXPECT_FALSE(indicator->isVisible());
   ui::Application().Shutdown();
 }
 

@@ -6,7 +6,9 @@
 // `mainForm` with an hourglass and the text of the kind ("Lendo dados..." for aviLendo,
 // "Gravando dados..." for aviGravando, ...). A second call while one shows replaces its kind.
 // With no main form (null) nothing is drawn, but the state below is kept all the same.
-// DeactiveShowAvi removes it; with nothing showing it does nothing. Both never raise.
+// DeactiveShowAvi ends the state at once and takes the indicator away at the next turn of the
+// event loop, unless another ActiveShowAvi came first (the calls of one action show one
+// indicator); with nothing showing it does nothing. Both never raise.
 // Everything runs on the user-interface thread.
 
 namespace ui {
