@@ -31,6 +31,7 @@ using namespace std::chrono_literals;
 constexpr uint64_t kListenerKey = 1;
 constexpr uint64_t kWakeKey = 2;
 constexpr uint64_t kStopKey = 3;
+constexpr uint64_t kQuitKey = 4;
 constexpr uint64_t kFirstConnection = 16;
 
 // After a refusal that ends a connection, its remaining input is read and dropped for a short
@@ -77,17 +78,17 @@ namespace detail {
 enum class LinkState {
   Hello,      // waiting for the hello
   Ready,      // bound to an object, waiting for a call
-  Busy,       // a call is on a worker; further input is buffered but not yet parsed
+  Busy,       // a worker runs a call of it; further input waits in the socket, unread
   Closing,    // sending a last refusal, then lingering
   Lingering,  // write side shut; dropping input until the peer closes or time runs out
   Broken      // failed to write; closed at the I/O thread's next loop turn
 };
 
-// One client connection. The I/O thread owns the map of them; a worker running a call holds the
-// connection too, and answers on it when the call ends. Everything below is read and changed
-// only under `mutex`. Once closed, fd is -1 and the connection is out of the map, and an answer
-// for it is dropped.
-struct Link : std::enable_shared_from_this<Link> {
+// One client connection. Its descriptor is armed one-shot in the workers' epoll set, so at most
+// one worker handles it at a time; that worker re-arms it when done. Everything below is read
+// and changed only under `mutex`, which the worker releases while a call runs. Once closed, fd
+// is -1 and the connection is out of the map.
+struct Link {
   std::mutex mutex;
   uint64_t key;
   int fd;
@@ -97,7 +98,6 @@ struct Link : std::enable_shared_from_this<Link> {
   size_t outputSent = 0;
   LinkState state = LinkState::Hello;
   size_t object = 0;
-  uint32_t events = 0;  // current epoll interest
   Clock::time_point lingerUntil;
 
   Link(uint64_t k, int f, std::string p, uint32_t maxFrame)
@@ -118,37 +118,51 @@ struct ObjectServer::Impl {
   std::unique_ptr<detail::WorkerPool> pool;
 
   int listenFd = -1;
-  int epollFd = -1;
+  int controlEpoll = -1;  // the listener thread's: listener, stop and wake descriptors
+  int linkEpoll = -1;     // the workers': every connection (one-shot) and the quit descriptor
   int stopFd = -1;
-  int wakeFd = -1;  // signalled by a worker that left a connection for the I/O thread to close
-  std::thread ioThread;
+  int wakeFd = -1;  // tells the listener thread that a connection began closing, or a stop moved
+  int quitFd = -1;  // once signalled, every worker returns
+  std::thread listenerThread;
   std::mutex waitMutex;
   bool started = false;
 
-  std::unordered_map<uint64_t, std::shared_ptr<Connection>> connections;  // I/O thread only
-  uint64_t nextKey = kFirstConnection;
+  std::mutex connectionsMutex;  // taken after a connection's mutex, never before
+  std::unordered_map<uint64_t, std::shared_ptr<Connection>> connections;
+  uint64_t nextKey = kFirstConnection;    // listener thread only
   std::atomic<size_t> awaitingClose = 0;  // connections Closing, Lingering or Broken
   std::atomic<bool> stopping = false;
-  Clock::time_point drainUntil{};
-  Clock::time_point listenerPausedUntil{};
+  Clock::time_point drainUntil{};           // listener thread only
+  Clock::time_point listenerPausedUntil{};  // listener thread only
 
   uint16_t Listen();
-  void Watch(int fd, uint64_t key, uint32_t events);
+  void Watch(int epoll, int fd, uint64_t key, uint32_t events);
   void CloseDescriptors();
+  std::shared_ptr<Connection> Find(uint64_t key);
+  std::vector<std::shared_ptr<Connection>> Snapshot();
+
+  // The listener thread: accepts, times closing connections, and decides when a stop is done.
   void Loop();
-  bool Finished();
   void Accept();
-  // On the worker that ran the call: sends its answer and readies the connection for the next.
-  void Deliver(detail::Outcome& outcome);
+  void Tick();
+  bool Finished();
+
+  // A worker: waits for a connection with something to do and does it, calls included.
+  void Serve(detail::CallRunner& runner);
+  void OnEvent(Connection& c, uint32_t events, detail::CallRunner& runner);
   void OnReadable(Connection& c);
-  void ProcessFrames(Connection& c);
+  // Answers a buffered hello; true with the payload of the next buffered call, which the
+  // connection is then Busy with.
+  bool NextCall(Connection& c, std::string& payload);
   void OnHello(Connection& c, const std::string& payload);
+  void Deliver(Connection& c, detail::CallOutcome& outcome);
+  void Rearm(Connection& c);
+  void Wake();
+
   void Send(Connection& c, std::string frame);
   void Flush(Connection& c);
   void RefuseAndClose(Connection& c, const char* code, const std::string& message);
-  void UpdateInterest(Connection& c);
   void Drop(Connection& c, const std::string& why);
-  void Tick();
   static bool IsClosing(State s) {
     return s == State::Closing || s == State::Lingering || s == State::Broken;
   }
@@ -175,26 +189,40 @@ uint16_t ObjectServer::Impl::Listen() {
   return ntohs(address.sin_port);
 }
 
-void ObjectServer::Impl::Watch(int fd, uint64_t key, uint32_t events) {
+void ObjectServer::Impl::Watch(int epoll, int fd, uint64_t key, uint32_t events) {
   epoll_event event{};
   event.events = events;
   event.data.u64 = key;
-  if (::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &event) < 0)
+  if (::epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &event) < 0)
     throw rtl::Exception(Errno("Falha ao vigiar um descritor"));
 }
 
 void ObjectServer::Impl::CloseDescriptors() {
-  for (int* fd : {&listenFd, &epollFd, &stopFd, &wakeFd}) {
+  for (int* fd : {&listenFd, &controlEpoll, &linkEpoll, &stopFd, &wakeFd, &quitFd}) {
     if (*fd >= 0) ::close(*fd);
     *fd = -1;
   }
 }
 
+std::shared_ptr<detail::Link> ObjectServer::Impl::Find(uint64_t key) {
+  std::lock_guard lock(connectionsMutex);
+  const auto it = connections.find(key);
+  return it == connections.end() ? nullptr : it->second;
+}
+
+std::vector<std::shared_ptr<detail::Link>> ObjectServer::Impl::Snapshot() {
+  std::lock_guard lock(connectionsMutex);
+  std::vector<std::shared_ptr<Connection>> all;
+  all.reserve(connections.size());
+  for (const auto& [key, c] : connections) all.push_back(c);
+  return all;
+}
+
 void ObjectServer::Impl::Loop() {
-  epoll_event events[128];
+  epoll_event events[8];
   for (;;) {
     const bool timed = stopping || awaitingClose > 0 || listenerPausedUntil != Clock::time_point{};
-    const int n = ::epoll_wait(epollFd, events, 128, timed ? 100 : -1);
+    const int n = ::epoll_wait(controlEpoll, events, 8, timed ? 100 : -1);
     if (n < 0 && errno != EINTR) {
       log.Line(Errno("Falha na espera de eventos; servidor parando"));
       return;
@@ -212,22 +240,10 @@ void ObjectServer::Impl::Loop() {
         if (!stopping) {
           stopping = true;
           log.Line("Parando o servidor: aguardando as chamadas em andamento");
-          ::epoll_ctl(epollFd, EPOLL_CTL_DEL, listenFd, nullptr);
+          ::epoll_ctl(controlEpoll, EPOLL_CTL_DEL, listenFd, nullptr);
           ::close(listenFd);
           listenFd = -1;
         }
-      } else {
-        const auto it = connections.find(key);
-        if (it == connections.end()) continue;
-        const std::shared_ptr<Connection> held = it->second;  // outlives its Drop below
-        Connection& c = *held;
-        std::lock_guard lock(c.mutex);
-        if (events[i].events & EPOLLERR) {
-          Drop(c, "erro na conexão");
-          continue;
-        }
-        if (events[i].events & EPOLLOUT) Flush(c);
-        if (c.fd >= 0 && (events[i].events & (EPOLLIN | EPOLLHUP))) OnReadable(c);
       }
     }
     Tick();
@@ -244,14 +260,12 @@ void ObjectServer::Impl::Tick() {
     epoll_event event{};
     event.events = EPOLLIN;
     event.data.u64 = kListenerKey;
-    ::epoll_ctl(epollFd, EPOLL_CTL_MOD, listenFd, &event);
+    ::epoll_ctl(controlEpoll, EPOLL_CTL_MOD, listenFd, &event);
   }
   if (!stopping && awaitingClose == 0) return;
-  std::vector<std::shared_ptr<Connection>> all;
-  all.reserve(connections.size());
-  for (const auto& [key, c] : connections) all.push_back(c);
-  for (const auto& c : all) {
+  for (const auto& c : Snapshot()) {
     std::lock_guard lock(c->mutex);
+    if (c->fd < 0) continue;
     const bool expired = IsClosing(c->state) && now >= c->lingerUntil;
     const bool idle = stopping && (c->state == State::Hello || c->state == State::Ready) &&
                       c->outputSent == c->output.size();
@@ -265,11 +279,12 @@ void ObjectServer::Impl::Tick() {
 
 bool ObjectServer::Impl::Finished() {
   if (!stopping) return false;
-  for (const auto& [key, c] : connections) {
+  const auto all = Snapshot();
+  for (const auto& c : all) {
     std::lock_guard lock(c->mutex);
     if (c->state == State::Busy) return false;  // a call in flight always gets to finish
   }
-  if (connections.empty()) return true;
+  if (all.empty()) return true;
   if (drainUntil == Clock::time_point{}) drainUntil = Clock::now() + kDrainTime;
   return Clock::now() >= drainUntil;
 }
@@ -285,7 +300,7 @@ void ObjectServer::Impl::Accept() {
         listenerPausedUntil = Clock::now() + 100ms;
         epoll_event event{};
         event.data.u64 = kListenerKey;
-        ::epoll_ctl(epollFd, EPOLL_CTL_MOD, listenFd, &event);
+        ::epoll_ctl(controlEpoll, EPOLL_CTL_MOD, listenFd, &event);
       }
       return;
     }
@@ -293,43 +308,75 @@ void ObjectServer::Impl::Accept() {
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     const uint64_t key = nextKey++;
     auto c = std::make_shared<Connection>(key, fd, PeerName(fd), options.maxFrame);
-    epoll_event event{};
-    event.events = EPOLLIN;
-    event.data.u64 = key;
-    if (::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &event) < 0) {
-      log.Line(Errno("Conexão não vigiada"));
-      ::close(fd);
-      continue;
-    }
-    c->events = EPOLLIN;
     log.Line("conexão #" + std::to_string(key) + " aberta por " + c->peer);
-    connections.emplace(key, std::move(c));
+    {
+      std::lock_guard lock(connectionsMutex);
+      connections.emplace(key, c);  // before a worker can hear of it
+    }
+    epoll_event event{};
+    event.events = EPOLLIN | EPOLLONESHOT;
+    event.data.u64 = key;
+    std::lock_guard lock(c->mutex);
+    if (::epoll_ctl(linkEpoll, EPOLL_CTL_ADD, fd, &event) < 0)
+      Drop(*c, Errno("conexão não vigiada"));
   }
 }
 
-void ObjectServer::Impl::Deliver(detail::Outcome& outcome) {
-  Connection& c = *outcome.link;
-  bool closing;
-  {
-    std::lock_guard lock(c.mutex);
-    if (c.fd < 0) return;  // the client left while its call ran
-    Send(c, std::move(outcome.frame));
-    if (c.state != State::Broken) {
-      if (outcome.closeAfter) {
-        EnterClosingState(c, State::Closing, kDrainTime);
-        Flush(c);
-      } else {
-        c.state = State::Ready;
-        UpdateInterest(c);
-        ProcessFrames(c);  // a frame that arrived while the call ran
-      }
+void ObjectServer::Impl::Serve(detail::CallRunner& runner) {
+  epoll_event event{};
+  for (;;) {
+    const int n = ::epoll_wait(linkEpoll, &event, 1, -1);
+    if (n < 0 && errno != EINTR) {
+      log.Line(Errno("Falha na espera de eventos de um trabalhador"));
+      return;
     }
-    closing = IsClosing(c.state);
+    if (n <= 0) continue;
+    if (event.data.u64 == kQuitKey) return;  // left signalled, so every worker sees it
+    if (const std::shared_ptr<Connection> c = Find(event.data.u64))
+      OnEvent(*c, event.events, runner);
   }
-  // Closing connections are timed by the I/O thread, which may be waiting without a timeout.
-  if (closing || stopping) {
-    const uint64_t one = 1;
-    [[maybe_unused]] auto ignored = ::write(wakeFd, &one, sizeof one);
+}
+
+// The connection is disarmed until Rearm, so no other worker touches it meanwhile; the
+// listener thread may still close it (only when it is not Busy).
+void ObjectServer::Impl::OnEvent(Connection& c, uint32_t events, detail::CallRunner& runner) {
+  std::unique_lock lock(c.mutex);
+  if (c.fd < 0) return;
+  const bool wasClosing = IsClosing(c.state);
+  if (events & EPOLLERR) {
+    Drop(c, "erro na conexão");
+  } else {
+    if (events & EPOLLOUT) Flush(c);
+    if (c.state != State::Broken && (events & (EPOLLIN | EPOLLHUP))) OnReadable(c);
+    std::string payload;
+    while (c.fd >= 0 && NextCall(c, payload)) {
+      lock.unlock();
+      detail::CallOutcome outcome = runner.Run(c.object, c.key, payload);
+      lock.lock();
+      Deliver(c, outcome);
+    }
+    if (c.fd >= 0) Rearm(c);
+  }
+  // Closing connections are timed by the listener thread, which may be waiting without a
+  // timeout; when stopping, it looks again for calls in flight and idle connections.
+  const bool wake = stopping || (c.fd >= 0 && !wasClosing && IsClosing(c.state));
+  lock.unlock();
+  if (wake) Wake();
+}
+
+void ObjectServer::Impl::Wake() {
+  const uint64_t one = 1;
+  [[maybe_unused]] auto ignored = ::write(wakeFd, &one, sizeof one);
+}
+
+void ObjectServer::Impl::Deliver(Connection& c, detail::CallOutcome& outcome) {
+  Send(c, std::move(outcome.frame));
+  if (c.state == State::Broken) return;
+  if (outcome.closeAfter) {
+    EnterClosingState(c, State::Closing, kDrainTime);
+    Flush(c);
+  } else {
+    c.state = State::Ready;
   }
 }
 
@@ -351,32 +398,25 @@ void ObjectServer::Impl::OnReadable(Connection& c) {
   }
   if (IsClosing(c.state)) return;  // dropped unread
   c.input.Append(buffer, static_cast<size_t>(n));
-  if (c.state == State::Busy) {
-    UpdateInterest(c);  // a client that pipelines too much waits for the answer
-    return;
-  }
-  ProcessFrames(c);
 }
 
-void ObjectServer::Impl::ProcessFrames(Connection& c) {
-  std::string payload;
+bool ObjectServer::Impl::NextCall(Connection& c, std::string& payload) {
   while (c.state == State::Hello || c.state == State::Ready) {
-    if (stopping) return;  // no new call once stopping; the connection closes when idle
+    if (stopping) return false;  // no new call once stopping; the connection closes when idle
     try {
-      if (!c.input.Next(payload)) return;
+      if (!c.input.Next(payload)) return false;
     } catch (const ProtocolError& e) {
       RefuseAndClose(c, kProtocol, e.Message());
-      return;
+      return false;
     }
     if (c.state == State::Hello) {
       OnHello(c, payload);
       continue;
     }
     c.state = State::Busy;
-    UpdateInterest(c);
-    pool->Submit(detail::Job{c.shared_from_this(), c.key, c.object, std::move(payload)});
-    return;
+    return true;
   }
+  return false;
 }
 
 void ObjectServer::Impl::OnHello(Connection& c, const std::string& payload) {
@@ -429,7 +469,7 @@ void ObjectServer::Impl::Flush(Connection& c) {
     } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       break;
     } else if (n < 0 && errno != EINTR) {
-      // Not closed here: callers up the stack still hold c.
+      // Not closed here: left disarmed for the listener thread to close.
       EnterClosingState(c, State::Broken, Clock::duration::zero());
       break;
     }
@@ -438,7 +478,6 @@ void ObjectServer::Impl::Flush(Connection& c) {
     ::shutdown(c.fd, SHUT_WR);
     EnterClosingState(c, State::Lingering, kLingerTime);
   }
-  UpdateInterest(c);
 }
 
 void ObjectServer::Impl::RefuseAndClose(Connection& c, const char* code,
@@ -457,31 +496,26 @@ void ObjectServer::Impl::EnterClosingState(Connection& c, State state, Clock::du
   c.lingerUntil = Clock::now() + grace;
 }
 
-void ObjectServer::Impl::UpdateInterest(Connection& c) {
-  uint32_t wanted = 0;
-  if (c.state == State::Broken) {
-    wanted = 0;
-  } else {
-    // Reading stays on while a call runs (saving two epoll_ctl calls per call), unless the
-    // client has already sent a whole frame's worth ahead. Closing/Lingering read to drop input.
-    if (c.state != State::Busy || c.input.Buffered() <= options.maxFrame + kFrameHeaderSize)
-      wanted |= EPOLLIN;
-    if (c.outputSent < c.output.size()) wanted |= EPOLLOUT;
-  }
-  if (wanted == c.events) return;
+void ObjectServer::Impl::Rearm(Connection& c) {
+  if (c.state == State::Broken) return;  // nothing more to read or write
+  // Closing and Lingering connections read to drop input. A client that has sent a whole
+  // frame's worth ahead (only possible while stopping) is not read further.
+  uint32_t wanted = EPOLLONESHOT;
+  if (c.input.Buffered() <= options.maxFrame + kFrameHeaderSize) wanted |= EPOLLIN;
+  if (c.outputSent < c.output.size()) wanted |= EPOLLOUT;
   epoll_event event{};
   event.events = wanted;
   event.data.u64 = c.key;
-  ::epoll_ctl(epollFd, EPOLL_CTL_MOD, c.fd, &event);
-  c.events = wanted;
+  ::epoll_ctl(linkEpoll, EPOLL_CTL_MOD, c.fd, &event);
 }
 
 void ObjectServer::Impl::Drop(Connection& c, const std::string& why) {
   log.Line("conexão #" + std::to_string(c.key) + " (" + c.peer + ") fechada: " + why);
-  ::epoll_ctl(epollFd, EPOLL_CTL_DEL, c.fd, nullptr);
+  ::epoll_ctl(linkEpoll, EPOLL_CTL_DEL, c.fd, nullptr);
   ::close(c.fd);
   c.fd = -1;
   if (IsClosing(c.state)) --awaitingClose;
+  std::lock_guard lock(connectionsMutex);
   connections.erase(c.key);  // only holders of a shared_ptr may still touch c
 }
 
@@ -505,17 +539,19 @@ void ObjectServer::Start() {
   d.drainUntil = {};
   try {
     port_ = d.Listen();
-    d.epollFd = ::epoll_create1(EPOLL_CLOEXEC);
+    d.controlEpoll = ::epoll_create1(EPOLL_CLOEXEC);
+    d.linkEpoll = ::epoll_create1(EPOLL_CLOEXEC);
     d.stopFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     d.wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (d.epollFd < 0 || d.stopFd < 0 || d.wakeFd < 0)
+    d.quitFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (d.controlEpoll < 0 || d.linkEpoll < 0 || d.stopFd < 0 || d.wakeFd < 0 || d.quitFd < 0)
       throw rtl::Exception(Errno("Falha ao preparar o servidor"));
-    d.pool = std::make_unique<detail::WorkerPool>(
-        d.registry, d.log, [&d](detail::Outcome& outcome) { d.Deliver(outcome); });
-    d.pool->Start(d.options.workers);
-    d.Watch(d.listenFd, kListenerKey, EPOLLIN);
-    d.Watch(d.wakeFd, kWakeKey, EPOLLIN);
-    d.Watch(d.stopFd, kStopKey, EPOLLIN);
+    d.Watch(d.controlEpoll, d.listenFd, kListenerKey, EPOLLIN);
+    d.Watch(d.controlEpoll, d.wakeFd, kWakeKey, EPOLLIN);
+    d.Watch(d.controlEpoll, d.stopFd, kStopKey, EPOLLIN);
+    d.Watch(d.linkEpoll, d.quitFd, kQuitKey, EPOLLIN);
+    d.pool = std::make_unique<detail::WorkerPool>(d.registry, d.log);
+    d.pool->Start(d.options.workers, [&d](detail::CallRunner& runner) { d.Serve(runner); });
   } catch (...) {
     d.pool.reset();
     d.CloseDescriptors();
@@ -523,12 +559,11 @@ void ObjectServer::Start() {
   }
   d.started = true;
   d.log.Line("Servidor escutando em " + d.options.address + ":" + std::to_string(port_));
-  d.ioThread = std::thread([&d] {
+  d.listenerThread = std::thread([&d] {
     d.Loop();
-    while (!d.connections.empty()) {
-      const std::shared_ptr<detail::Link> c = d.connections.begin()->second;
+    for (const auto& c : d.Snapshot()) {
       std::lock_guard lock(c->mutex);
-      d.Drop(*c, "servidor parado");
+      if (c->fd >= 0) d.Drop(*c, "servidor parado");
     }
   });
 }
@@ -544,8 +579,10 @@ void ObjectServer::Wait() {
   Impl& d = *impl_;
   std::lock_guard lock(d.waitMutex);
   if (!d.started) return;
-  if (d.ioThread.joinable()) d.ioThread.join();
-  d.pool.reset();  // lets queued calls end, then destroys each worker's objects on its thread
+  if (d.listenerThread.joinable()) d.listenerThread.join();
+  const uint64_t one = 1;
+  [[maybe_unused]] auto ignored = ::write(d.quitFd, &one, sizeof one);
+  d.pool.reset();  // joins the workers, each destroying its objects on its own thread
   d.CloseDescriptors();
   d.started = false;
   d.log.Line("Servidor parado");

@@ -7,47 +7,32 @@
 
 namespace net::detail {
 
-WorkerPool::WorkerPool(const Registry& registry, ServerLog& log, Deliver deliver)
-    : registry_(registry), log_(log), deliver_(std::move(deliver)) {}
-
 WorkerPool::~WorkerPool() {
-  Shutdown();
+  Join();
 }
 
-void WorkerPool::Start(int count) {
-  if (count < 1) count = 1;
-  for (int i = 0; i < count; ++i) threads_.emplace_back([this] { Run(); });
+void WorkerPool::Start(int count, Serve serve) {
+  count_ = count < 1 ? 1 : count;
+  auto shared = std::make_shared<Serve>(std::move(serve));
+  for (int i = 0; i < count_; ++i) threads_.emplace_back([this, shared] { Run(*shared); });
   std::string error;
   {
     std::unique_lock lock(mutex_);
-    startedCv_.wait(lock, [&] { return started_ == count; });
+    changed_.wait(lock, [&] { return made_ == count_; });
     error = startError_;
   }
   if (!error.empty()) {
-    Shutdown();
+    Join();
     throw rtl::Exception(error);
   }
 }
 
-void WorkerPool::Shutdown() {
-  {
-    std::lock_guard lock(mutex_);
-    quitting_ = true;
-  }
-  wake_.notify_all();
+void WorkerPool::Join() {
   for (auto& thread : threads_) thread.join();
   threads_.clear();
 }
 
-void WorkerPool::Submit(Job job) {
-  {
-    std::lock_guard lock(mutex_);
-    jobs_.push_back(std::move(job));
-  }
-  wake_.notify_one();
-}
-
-void WorkerPool::Run() {
+void WorkerPool::Run(const Serve& serve) {
   std::vector<std::unique_ptr<ServerObject>> instances;
   std::string error;
   for (const auto& [name, factory] : registry_) {
@@ -60,44 +45,38 @@ void WorkerPool::Run() {
       break;
     }
   }
+  bool failed;
   {
-    std::lock_guard lock(mutex_);
-    ++started_;
+    std::unique_lock lock(mutex_);
+    ++made_;
     if (!error.empty() && startError_.empty()) startError_ = error;
+    changed_.notify_all();
+    // No worker serves unless every one has its instances.
+    changed_.wait(lock, [&] { return made_ == count_; });
+    failed = !startError_.empty();
   }
-  startedCv_.notify_all();
-  if (!error.empty()) return;
-
-  for (;;) {
-    Job job;
-    {
-      std::unique_lock lock(mutex_);
-      wake_.wait(lock, [&] { return quitting_ || !jobs_.empty(); });
-      if (jobs_.empty()) break;
-      job = std::move(jobs_.front());
-      jobs_.pop_front();
-    }
-    Outcome outcome = Execute(*instances[job.object], registry_[job.object].first, job);
-    deliver_(outcome);
+  if (!failed) {
+    CallRunner runner(registry_, log_, instances);
+    serve(runner);
   }
   instances.clear();  // made on this thread, so destroyed on it too
 }
 
-Outcome WorkerPool::Execute(ServerObject& object, const std::string& objectName, Job& job) {
+CallOutcome CallRunner::Run(size_t objectIndex, uint64_t connection, const std::string& payload) {
+  ServerObject& object = *instances_[objectIndex];
+  const std::string& objectName = registry_[objectIndex].first;
   // Built only for a log line, so a successful call allocates nothing for it.
-  auto where = [&] {
-    return "conexão #" + std::to_string(job.connection) + " (" + objectName + ")";
-  };
+  auto where = [&] { return "conexão #" + std::to_string(connection) + " (" + objectName + ")"; };
   auto refuse = [&](std::optional<uint64_t> id, const char* code, const std::string& message,
                     bool close) {
-    Outcome outcome{std::move(job.link), {}, close};
+    CallOutcome outcome{{}, close};
     AppendFrame(outcome.frame, EncodeRefused(id, code, message));
     return outcome;
   };
 
   CallMessage call;
   try {
-    call = DecodeCall(job.payload);
+    call = DecodeCall(payload);
   } catch (const ProtocolError& e) {
     log_.Line(where() + ": mensagem malformada, conexão encerrada: " + e.Message());
     return refuse(std::nullopt, kProtocol, e.Message(), true);
@@ -113,7 +92,7 @@ Outcome WorkerPool::Execute(ServerObject& object, const std::string& objectName,
   try {
     ServerObject::CheckArguments(call.method, *method, call.args);
     const rtl::Variant value = method->handler(call.args);
-    return Outcome{std::move(job.link), EncodeAnswerFrame(call.id, value), false};
+    return CallOutcome{EncodeAnswerFrame(call.id, value), false};
   } catch (const EBadArguments& e) {
     log_.Line(where() + ": argumentos inválidos em " + call.method + ": " + e.Message());
     return refuse(call.id, kBadArguments, e.Message(), false);

@@ -1,14 +1,11 @@
 #pragma once
 // The worker threads of the object server. Each worker makes its own instance of every
-// registered object on its own thread when it starts and destroys them on that thread when it
-// ends. A job is one call frame's payload for one object; its outcome is the response frame
-// (answer or refusal) and whether the connection must close after it. Each outcome is handed to
-// the deliver function on the worker that made it, so the answer can go out from there without
-// a round through another thread.
+// registered object on its own thread when it starts, then runs the server's serve function,
+// which waits for connections and runs their calls on that worker's instances through its
+// CallRunner; when the serve function returns, the instances are destroyed on the same thread.
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,54 +19,56 @@
 
 namespace net::detail {
 
-// The connection a job came from, as the object server keeps it; opaque to the pool.
-struct Link;
-
-struct Job {
-  std::shared_ptr<Link> link;
-  uint64_t connection;  // the connection's number, for log lines
-  size_t object;        // index into the registered objects
-  std::string payload;
-};
-
-struct Outcome {
-  std::shared_ptr<Link> link;
-  std::string frame;
-  bool closeAfter;
-};
-
 using Registry = std::vector<std::pair<std::string, ServerObjectFactory>>;
-// Runs on a worker thread, once per job, after the call; must not raise.
-using Deliver = std::function<void(Outcome& outcome)>;
+
+// What one call frame becomes: the response frame (answer or refusal) and whether the
+// connection must close once it is sent.
+struct CallOutcome {
+  std::string frame;
+  bool closeAfter = false;
+};
+
+// One worker's instances and the running of a call frame on them. Never raises: a method's
+// failure becomes a refusal, logged with the connection's number.
+class CallRunner {
+ public:
+  CallRunner(const Registry& registry, ServerLog& log,
+             std::vector<std::unique_ptr<ServerObject>>& instances)
+      : registry_(registry), log_(log), instances_(instances) {}
+  CallOutcome Run(size_t object, uint64_t connection, const std::string& payload);
+
+ private:
+  const Registry& registry_;
+  ServerLog& log_;
+  std::vector<std::unique_ptr<ServerObject>>& instances_;
+};
+
+// Runs on each worker until it returns; must not raise.
+using Serve = std::function<void(CallRunner& runner)>;
 
 class WorkerPool {
  public:
-  WorkerPool(const Registry& registry, ServerLog& log, Deliver deliver);
-  ~WorkerPool();  // Shutdown()
+  WorkerPool(const Registry& registry, ServerLog& log) : registry_(registry), log_(log) {}
+  ~WorkerPool();  // Join()
 
-  // Starts count workers and waits until each has made its instances. Raises rtl::Exception
-  // naming the object whose factory failed (every worker is then stopped again).
-  void Start(int count);
-  // Lets the queued jobs finish, then joins every worker.
-  void Shutdown();
-
-  void Submit(Job job);
+  // Starts count workers and waits until each has made its instances; only then does any of
+  // them start serving. Raises rtl::Exception naming the object whose factory failed (no worker
+  // serves then, and every one has ended when it raises).
+  void Start(int count, Serve serve);
+  // Waits for every worker's serve function to return (the caller makes them return).
+  void Join();
 
  private:
-  void Run();
-  Outcome Execute(ServerObject& object, const std::string& objectName, Job& job);
+  void Run(const Serve& serve);
 
   const Registry& registry_;
   ServerLog& log_;
-  Deliver deliver_;
 
   std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<Job> jobs_;
-  bool quitting_ = false;
-  int started_ = 0;  // workers done making their instances
+  std::condition_variable changed_;
+  int made_ = 0;  // workers done making their instances
+  int count_ = 0;
   std::string startError_;
-  std::condition_variable startedCv_;
   std::vector<std::thread> threads_;
 };
 

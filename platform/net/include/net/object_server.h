@@ -1,14 +1,15 @@
 #pragma once
 // ObjectServer: serves named server objects over the frame protocol of the remote-call layer.
 //
-// One I/O thread (epoll) holds every client connection, however many and however idle; calls
-// run on a fixed pool of worker threads, each with its own instance of every registered object
-// (made by its factory on that thread when the server starts). The I/O thread never runs a
-// method; the worker that ran a call sends its answer itself (what the socket does not take at
-// once is left to the I/O thread). A connection binds to an object by its hello (name, protocol
-// version, and the access token when the server has one) and then carries one call at a time:
-// frames that arrive while a call is in flight wait, unread, until its answer is sent, so a
-// pipelining client is served in order.
+// A listener thread accepts connections, however many and however idle, and times the closing
+// ones; a fixed pool of worker threads, each with its own instance of every registered object
+// (made by its factory on that thread when the server starts), waits on all connections at once
+// (epoll, one-shot). The worker woken by a connection reads its input, runs its call on its own
+// instance and sends the answer itself, so a call passes through no other thread; what the
+// socket does not take at once goes out when it is writable again. A connection binds to an
+// object by its hello (name, protocol version, and the access token when the server has one)
+// and then carries one call at a time: frames that arrive while a call is in flight wait,
+// unread, until its answer is sent, so a pipelining client is served in order.
 //
 // Refusals: an unknown object ("no-such-object") or a bad token ("bad-token") refuses the hello
 // and closes the connection; an unknown method ("no-such-method") or a wrong argument count or
