@@ -13,16 +13,28 @@
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "orv_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
+// One QApplication for the test program, destroyed before the program's exit (Qt's own
+// globals, such as its input devices, are gone by then).
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "orv_tests";
+    static char* argv[] = {name, nullptr};
+    app_ = new QApplication(argc, argv);
+  }
+  void TearDown() override {
+    ui::Application().Shutdown();
+    delete app_;
+  }
+
+ private:
+  QApplication* app_ = nullptr;
+};
+
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 TEST(MensErro, ShowsTheTextAsAnErrorThenAbortsSilently) {
-  App();
   ui::ScopedDialogs dialogs;
   EXPECT_THROW(orv::MensErro("Valor Inicial deve ser informado.", true), rtl::EAbort);
   orv::MensErro("Só mostra.", false);
@@ -37,7 +49,6 @@ QLabel* IndicatorOf(ui::TForm* form) {
 }
 
 TEST(ShowAvi, ShowsAtOnceOverTheMainWindowAndGoesAwayHarmlessly) {
-  App();
   orv::ResetShowAviStatus();
   auto* form = ui::Application().CreateForm<ui::TForm>();
   form->SetBounds(0, 0, 400, 300);
@@ -96,7 +107,6 @@ TEST(ShowAvi, ShowsAtOnceOverTheMainWindowAndGoesAwayHarmlessly) {
 }
 
 TEST(ShowAvi, WithoutAMainWindowOnlyTheStateChanges) {
-  App();
   orv::ResetShowAviStatus();
   orv::ActiveShowAvi(nullptr, orv::aviLendo);
   EXPECT_TRUE(orv::ShowAviStatus().showing);
