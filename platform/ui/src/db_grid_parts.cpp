@@ -335,11 +335,16 @@ QSize TDBGrid::IndicatorHeader::sectionSizeFromContents(int) const {
   return markSize_;
 }
 
-void TDBGrid::IndicatorHeader::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
-    markSize_ = QSize();
+bool TDBGrid::IndicatorHeader::event(QEvent* event) {
+  const bool remeasure =
+      event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange;
+  if (remeasure) markSize_ = QSize();
+  const bool handled = QHeaderView::event(event);
+  if (remeasure && count() > 0) {
+    headerDataChanged(Qt::Vertical, 0, 0);  // forgets the header's own measure
+    emit geometriesChanged();               // the view lays the column out again
   }
-  QHeaderView::changeEvent(event);
+  return handled;
 }
 
 // ---- View ----

@@ -91,7 +91,7 @@ class TDBGrid::IndicatorHeader : public QHeaderView {
 
  protected:
   QSize sectionSizeFromContents(int logicalIndex) const override;
-  void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   mutable QSize markSize_;  // measured on first use, again after a font or style change

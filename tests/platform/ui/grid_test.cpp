@@ -338,6 +338,33 @@ TEST_F(GridTest, FocusControlSelectsTheFieldsColumnInTheCurrentRow) {
   EXPECT_TRUE(View()->hasFocus());
 }
 
+// The indicator column fits its mark whatever the mark and the font, and whichever row holds it.
+TEST_F(GridTest, IndicatorColumnFitsItsMarkInEveryStateAndFont) {
+  const QHeaderView* indicator = View()->verticalHeader();
+  const auto fits = [&](const char* mark) {
+    QFont bold = indicator->font();
+    bold.setBold(true);
+    return indicator->width() >= QFontMetrics(bold).horizontalAdvance(QString::fromUtf8(mark));
+  };
+  const int width = indicator->width();
+  EXPECT_TRUE(fits("▶"));
+  data_.Last();
+  EXPECT_EQ(indicator->width(), width) << "the same width on another row";
+  data_.Edit();
+  EXPECT_TRUE(fits("I"));
+  data_.Cancel();
+  data_.Insert();
+  EXPECT_TRUE(fits("*"));
+  data_.Cancel();
+
+  QFont large = View()->font();
+  large.setPointSize(large.pointSize() * 4);
+  View()->setFont(large);
+  Application().ProcessMessages();
+  EXPECT_GT(indicator->width(), width);
+  EXPECT_TRUE(fits("▶"));
+}
+
 TEST_F(GridTest, EmptyDataSetShowsOneBlankRowWhoseFieldsReadMissing) {
   data_.CreateDataSet();  // reopened empty
   std::vector<std::string> texts;
