@@ -2,6 +2,8 @@
 // TDBGrid: a data-aware grid over a db::TDataSource. One row per record of the data set, one
 // column per TColumn of Columns(); a column shows its field even when the field itself is
 // marked not visible. Nothing is created per record: only visible rows are read and painted.
+// The record indicator column (dgIndicator) marks the current record (▶, I while edited, * while
+// inserted) and is as wide as the widest mark in the grid's font, whichever row holds it.
 //
 // Current cell: the data set's current record and SelectedIndex (the column). Moving to
 // another row moves the data set (and posts an edited row first, as desktop grids do; a
