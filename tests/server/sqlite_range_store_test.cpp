@@ -146,6 +146,18 @@ TEST(SqliteRangeStoreTest, ASecondWriterWaitsThenGivesUpWithAClearError) {
   EXPECT_THAT(second.All(), IsEmpty());  // readers are never blocked
 }
 
+TEST(SqliteRangeStoreTest, ACommittedWriterLeavesTheNextWritersTransactionAlone) {
+  TempDatabase db;
+  auto store = db.Open();
+  auto writer = store->BeginWrite();
+  writer->Insert(Range("0000000001", 0, 10));
+  writer->Commit();
+  writer = store->BeginWrite();  // the next begins before the committed one is gone
+  writer->Insert(Range("0000000002", 20, 30));
+  writer->Commit();
+  EXPECT_EQ(store->All().size(), 2u);
+}
+
 // A file written by a server whose SQLite had no R*Tree: the boxes are made from its rows.
 TEST(SqliteRangeStoreTest, OpeningAFileWithoutBoxesFillsThemFromTheTable) {
   TempDatabase db;

@@ -248,7 +248,8 @@ class SqliteRangeWriter : public RangeWriter {
   }
 
   ~SqliteRangeWriter() override {
-    if (store_.writing) {
+    // Only this writer's own transaction: a committed writer may outlive the start of the next.
+    if (open_) {
       store_.writing = false;
       // A failed statement may already have ended the transaction; nothing is left to undo then.
       if (!sqlite3_get_autocommit(store_.db)) {
@@ -268,10 +269,12 @@ class SqliteRangeWriter : public RangeWriter {
   void Commit() override {
     store_.Prepared(store_.commit, "COMMIT").Run("confirmar a gravação");
     store_.writing = false;
+    open_ = false;
   }
 
  private:
   SqliteRangeStore::Impl& store_;
+  bool open_ = true;  // begun and neither committed nor rolled back
 };
 
 }  // namespace
