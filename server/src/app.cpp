@@ -8,6 +8,8 @@
 #include <iostream>
 #include <mutex>
 
+#include "database_lock.h"
+#include "ped06900/indexed_range_store.h"
 #include "ped06900/range_csv.h"
 #include "ped06900/rdm_rentab.h"
 #include "ped06900/sqlite_range_store.h"
@@ -75,8 +77,10 @@ int Import(ped06900::RangeStore& store, const std::string& file) {
 
 std::unique_ptr<net::ObjectServer> MakeServer(const ServerOptions& options,
                                               net::ServerLogger logger) {
+  auto lock = std::make_shared<DatabaseLock>(options.databasePath, "iniciar o servidor");
   // Opening once here creates the schema and reports a bad file before any client connects.
-  ped06900::SqliteRangeStore(options.databasePath);
+  ped06900::SqliteRangeStore store(options.databasePath);
+  auto shared = std::make_shared<ped06900::SharedRanges>(store);
   net::ObjectServerOptions serverOptions;
   serverOptions.address = options.address;
   serverOptions.port = options.port;
@@ -85,10 +89,14 @@ std::unique_ptr<net::ObjectServer> MakeServer(const ServerOptions& options,
   serverOptions.accessToken = options.token;
   serverOptions.logger = logger;
   auto server = std::make_unique<net::ObjectServer>(serverOptions);
-  server->Register(ped06900::kServerObjectName, [path = options.databasePath, logger] {
-    return std::make_unique<ped06900::rdmRentab>(std::make_unique<ped06900::SqliteRangeStore>(path),
-                                                 logger);
-  });
+  // The factory, kept by the server until it is destroyed, holds the lock that long too.
+  server->Register(ped06900::kServerObjectName,
+                   [path = options.databasePath, logger, shared, lock] {
+                     return std::make_unique<ped06900::rdmRentab>(
+                         std::make_unique<ped06900::IndexedRangeStore>(
+                             std::make_unique<ped06900::SqliteRangeStore>(path), shared),
+                         logger);
+                   });
   return server;
 }
 
@@ -106,10 +114,15 @@ int Run(const std::vector<std::string>& args) {
   }
   try {
     PrepareDatabaseFolder(options);
-    if (options.importFile || options.exportFile) {
+    if (options.importFile) {
+      const DatabaseLock lock(options.databasePath, "importar");
       ped06900::SqliteRangeStore store(options.databasePath);
-      return options.importFile ? Import(store, *options.importFile)
-                                : Export(store, *options.exportFile);
+      return Import(store, *options.importFile);
+    }
+    if (options.exportFile) {
+      // A read of one consistent state: allowed while a server runs.
+      ped06900::SqliteRangeStore store(options.databasePath);
+      return Export(store, *options.exportFile);
     }
     const auto server = MakeServer(options, LogLine);
     server->Start();

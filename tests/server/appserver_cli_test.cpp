@@ -142,5 +142,33 @@ TEST_F(AppServerCliTest, WithTokenOnlyClientsThatGiveItGetIn) {
   EXPECT_NO_THROW(connect("segredo"));
 }
 
+// A running server owns its database: a second server and an import are refused (the import
+// storing nothing), an export still reads it, and once the server is gone an import goes in.
+TEST_F(AppServerCliTest, ARunningServerOwnsItsDatabase) {
+  Write("in.csv",
+        "NRSEQRENT;VRPERCINIRENT;VRPERCFIMRENT;VRCORRENT;IDBLOQUEIAPED\n"
+        "0000000001;10;20;255;S\n");
+  {
+    ChildProcess server(APPSERVER_PATH, {"--listen", "127.0.0.1:0", "--database", Database()},
+                        Path("server.txt"));
+    ASSERT_THAT(server.ReadLine(), HasSubstr("banco"));
+
+    const Outcome second = Run({"--listen", "127.0.0.1:0", "--database", Database()});
+    EXPECT_EQ(second.code, 1);
+    EXPECT_THAT(second.err, HasSubstr("Não é possível iniciar o servidor"));
+    EXPECT_THAT(second.err, HasSubstr("em uso por um servidor em execução"));
+
+    const Outcome imported = Run({"--database", Database(), "--import", Path("in.csv")});
+    EXPECT_EQ(imported.code, 1);
+    EXPECT_THAT(imported.err, HasSubstr("Não é possível importar"));
+
+    EXPECT_EQ(Run({"--database", Database(), "--export", Path("out.csv")}).code, 0);
+    EXPECT_EQ(ReadFile(Path("out.csv")),
+              "NRSEQRENT;VRPERCINIRENT;VRPERCFIMRENT;VRCORRENT;IDBLOQUEIAPED\n");
+  }
+  const Outcome imported = Run({"--database", Database(), "--import", Path("in.csv")});
+  EXPECT_EQ(imported.code, 0) << imported.err;
+}
+
 }  // namespace
 }  // namespace ped06900

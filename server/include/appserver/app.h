@@ -13,8 +13,11 @@
 namespace appserver {
 
 // Makes (without starting) an object server that serves ped06900.rdmRentab from the SQLite file
-// of options, each worker with its own connection to it. Raises rtl::Exception when the file
-// cannot be opened or set up; logger receives one line at a time from any thread.
+// of options, each worker with its own connection to it. The server owns the file until it is
+// destroyed: it keeps the ranges' bounds in memory for the lookups of a value, and refuses to
+// share the file with another server or an import. Raises rtl::Exception when the file cannot
+// be opened or set up, or another server uses it; logger receives one line at a time from any
+// thread.
 std::unique_ptr<net::ObjectServer> MakeServer(const ServerOptions& options,
                                               net::ServerLogger logger);
 
