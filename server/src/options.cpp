@@ -147,14 +147,20 @@ Opções:
   --max-frame BYTES     maior mensagem aceita de um cliente (padrão 16777216)
   --workers N           quantas chamadas são atendidas ao mesmo tempo (padrão 4)
   --import ARQUIVO.csv  inclui as faixas do arquivo (com as mesmas regras de SetRentab, tudo
-                        ou nada; um erro indica a linha) e termina
-  --export ARQUIVO.csv  grava todas as faixas no arquivo e termina
+                        ou nada; um erro indica a linha) e termina; recusado enquanto um
+                        servidor usa o banco
+  --export ARQUIVO.csv  grava todas as faixas no arquivo e termina (também com o servidor
+                        em execução)
   --help                mostra esta ajuda
 
 Arquivo CSV: UTF-8, separador ';', primeira linha
   NRSEQRENT;VRPERCINIRENT;VRPERCFIMRENT;VRCORRENT;IDBLOQUEIAPED
 números com '.' na forma mais curta que relê o mesmo valor (exportar e importar de novo dá
 exatamente os mesmos números); valor vazio = não informado.
+
+Um servidor em execução é o único a gravar o seu banco (trava em CAMINHO.lock): um segundo
+servidor no mesmo arquivo é recusado; não altere o arquivo com outras ferramentas enquanto ele
+estiver em uso.
 
 Códigos de saída: 0 sucesso, 1 falha na execução, 2 linha de comando inválida.
 SIGTERM ou SIGINT param o servidor depois de terminar as chamadas em andamento.
