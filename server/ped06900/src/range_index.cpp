@@ -13,22 +13,22 @@ constexpr size_t kBlock = 1024;
 
 }  // namespace
 
-void RangeIndex::Summarise(Block& block) {
-  block.maxEnd = block.entries.front().end;
-  for (const Entry& e : block.entries) block.maxEnd = std::max(block.maxEnd, e.end);
+RangeIndex::Summary RangeIndex::Summarise(const Block& block) {
+  Summary summary{block.front().start, block.front().end};
+  for (const Entry& e : block) summary.maxEnd = std::max(summary.maxEnd, e.end);
+  return summary;
 }
 
 void RangeIndex::SplitIfLarge(size_t index) {
   Block& full = blocks_[index];
-  if (full.entries.size() <= kBlock) return;
-  Block upper;
-  const auto middle = full.entries.begin() + static_cast<std::ptrdiff_t>(full.entries.size() / 2);
-  upper.entries.assign(std::make_move_iterator(middle),
-                       std::make_move_iterator(full.entries.end()));
-  full.entries.erase(middle, full.entries.end());
-  Summarise(full);
-  Summarise(upper);
-  blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(upper));
+  if (full.size() <= kBlock) return;
+  const auto middle = full.begin() + static_cast<std::ptrdiff_t>(full.size() / 2);
+  Block upper(std::make_move_iterator(middle), std::make_move_iterator(full.end()));
+  full.erase(middle, full.end());
+  summaries_[index] = Summarise(full);
+  const auto at = static_cast<std::ptrdiff_t>(index) + 1;
+  summaries_.insert(summaries_.begin() + at, Summarise(upper));
+  blocks_.insert(blocks_.begin() + at, std::move(upper));
 }
 
 void RangeIndex::Reset(const std::vector<RangeRecord>& ranges) {
@@ -38,16 +38,16 @@ void RangeIndex::Reset(const std::vector<RangeRecord>& ranges) {
   std::stable_sort(all.begin(), all.end(),
                    [](const Entry& a, const Entry& b) { return a.start < b.start; });
   std::vector<Block> blocks;
+  std::vector<Summary> summaries;
   for (size_t first = 0; first < all.size(); first += kBlock / 2) {
-    Block block;
     const size_t last = std::min(all.size(), first + kBlock / 2);
-    block.entries.assign(std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(first)),
-                         std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(last)));
-    Summarise(block);
-    blocks.push_back(std::move(block));
+    blocks.emplace_back(std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(first)),
+                        std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(last)));
+    summaries.push_back(Summarise(blocks.back()));
   }
   std::unique_lock lock(mutex_);
   blocks_ = std::move(blocks);
+  summaries_ = std::move(summaries);
   size_ = all.size();
 }
 
@@ -62,38 +62,43 @@ void RangeIndex::Apply(const std::vector<Change>& changes) {
 void RangeIndex::Add(const std::string& key, double start, double end) {
   ++size_;
   if (blocks_.empty()) {
-    blocks_.push_back({{Entry{start, end, key}}, end});
+    blocks_.push_back({Entry{start, end, key}});
+    summaries_.push_back({start, end});
     return;
   }
   // The last block whose first start is <= start, or the first block.
-  auto block = std::upper_bound(
-      blocks_.begin(), blocks_.end(), start,
-      [](double value, const Block& b) { return value < b.entries.front().start; });
-  if (block != blocks_.begin()) --block;
-  auto& entries = block->entries;
-  const auto at = std::upper_bound(entries.begin(), entries.end(), start,
+  const auto after =
+      std::upper_bound(summaries_.begin(), summaries_.end(), start,
+                       [](double value, const Summary& s) { return value < s.firstStart; });
+  const size_t index = after == summaries_.begin() ? 0 : after - summaries_.begin() - 1;
+  Block& block = blocks_[index];
+  const auto at = std::upper_bound(block.begin(), block.end(), start,
                                    [](double value, const Entry& e) { return value < e.start; });
-  entries.insert(at, Entry{start, end, key});
-  block->maxEnd = std::max(block->maxEnd, end);
-  SplitIfLarge(static_cast<size_t>(block - blocks_.begin()));
+  block.insert(at, Entry{start, end, key});
+  Summary& summary = summaries_[index];
+  summary.firstStart = block.front().start;
+  summary.maxEnd = std::max(summary.maxEnd, end);
+  SplitIfLarge(index);
 }
 
 void RangeIndex::Erase(const std::string& key, double start) {
   // Entries of an equal start may run over several blocks: look in each that can hold it.
-  for (auto block = blocks_.begin(); block != blocks_.end(); ++block) {
-    auto& entries = block->entries;
-    if (entries.front().start > start) return;
-    if (entries.back().start < start) continue;
-    auto e = std::lower_bound(entries.begin(), entries.end(), start,
+  for (size_t index = 0; index < blocks_.size(); ++index) {
+    Block& block = blocks_[index];
+    if (block.front().start > start) return;
+    if (block.back().start < start) continue;
+    auto e = std::lower_bound(block.begin(), block.end(), start,
                               [](const Entry& entry, double value) { return entry.start < value; });
-    for (; e != entries.end() && e->start == start; ++e) {
+    for (; e != block.end() && e->start == start; ++e) {
       if (e->key != key) continue;
-      entries.erase(e);
+      block.erase(e);
       --size_;
-      if (entries.empty())
-        blocks_.erase(block);
-      else
-        Summarise(*block);
+      if (block.empty()) {
+        blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(index));
+        summaries_.erase(summaries_.begin() + static_cast<std::ptrdiff_t>(index));
+      } else {
+        summaries_[index] = Summarise(block);
+      }
       return;
     }
   }
@@ -102,10 +107,11 @@ void RangeIndex::Erase(const std::string& key, double start) {
 std::vector<std::string> RangeIndex::KeysContaining(double value) const {
   std::vector<std::string> keys;
   std::shared_lock lock(mutex_);
-  for (const Block& block : blocks_) {
-    if (!(block.entries.front().start <= value)) break;
-    if (!(block.maxEnd >= value)) continue;
-    for (const Entry& e : block.entries) {
+  for (size_t index = 0; index < summaries_.size(); ++index) {
+    const Summary& summary = summaries_[index];
+    if (!(summary.firstStart <= value)) break;
+    if (!(summary.maxEnd >= value)) continue;
+    for (const Entry& e : blocks_[index]) {
       if (!(e.start <= value)) break;
       if (e.end >= value) keys.push_back(e.key);
     }

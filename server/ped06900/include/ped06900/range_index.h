@@ -42,17 +42,21 @@ class RangeIndex {
     std::string key;
   };
   // Entries sorted by start; every start in a block is <= every start in the next block.
-  struct Block {
-    std::vector<Entry> entries;
+  using Block = std::vector<Entry>;
+  // What a lookup reads of a block before its entries, kept apart in one array so that
+  // skipping a block touches only this.
+  struct Summary {
+    double firstStart;
     double maxEnd;
   };
-  static void Summarise(Block& block);
+  static Summary Summarise(const Block& block);
   void SplitIfLarge(size_t index);
   void Add(const std::string& key, double start, double end);
   void Erase(const std::string& key, double start);
 
   mutable std::shared_mutex mutex_;
   std::vector<Block> blocks_;
+  std::vector<Summary> summaries_;  // one per block, in the same order
   size_t size_ = 0;
 };
 
