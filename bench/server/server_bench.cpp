@@ -159,35 +159,42 @@ double Median(std::vector<double> values) {
 }
 
 // A bare insert-and-commit through the SQLite library, WAL and synchronous FULL as the store.
-Samples BareSqliteInserts(const std::string& path, int count) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
-  sqlite3_exec(db,
-               "CREATE TABLE R (K TEXT PRIMARY KEY, A REAL NOT NULL, B REAL NOT NULL,"
-               " C REAL NOT NULL, F TEXT NOT NULL)",
-               nullptr, nullptr, nullptr);
-  sqlite3_stmt* insert = nullptr;
-  sqlite3_prepare_v2(db, "INSERT INTO R VALUES (?, ?, ?, ?, ?)", -1, &insert, nullptr);
-  Samples samples;
-  for (int i = 1; i <= count; ++i) {
+class BareSqlite {
+ public:
+  explicit BareSqlite(const std::string& path) {
+    sqlite3_open(path.c_str(), &db_);
+    sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", nullptr, nullptr,
+                 nullptr);
+    sqlite3_exec(db_,
+                 "CREATE TABLE R (K TEXT PRIMARY KEY, A REAL NOT NULL, B REAL NOT NULL,"
+                 " C REAL NOT NULL, F TEXT NOT NULL)",
+                 nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(db_, "INSERT INTO R VALUES (?, ?, ?, ?, ?)", -1, &insert_, nullptr);
+  }
+  ~BareSqlite() {
+    sqlite3_finalize(insert_);
+    sqlite3_close(db_);
+  }
+  // Inserts range i and commits; returns the time it took.
+  double Insert(int i) {
     const std::string key = KeyOf(i);
     const auto start = Clock::now();
-    sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    sqlite3_bind_text(insert, 1, key.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(insert, 2, i * 10.0);
-    sqlite3_bind_double(insert, 3, i * 10.0 + 5);
-    sqlite3_bind_double(insert, 4, 255);
-    sqlite3_bind_text(insert, 5, "N", -1, SQLITE_STATIC);
-    if (sqlite3_step(insert) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
-    sqlite3_reset(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    samples.Add(MicrosSince(start));
+    sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_bind_text(insert_, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_double(insert_, 2, i * 10.0);
+    sqlite3_bind_double(insert_, 3, i * 10.0 + 5);
+    sqlite3_bind_double(insert_, 4, 255);
+    sqlite3_bind_text(insert_, 5, "N", -1, SQLITE_STATIC);
+    if (sqlite3_step(insert_) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db_));
+    sqlite3_reset(insert_);
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    return MicrosSince(start);
   }
-  sqlite3_finalize(insert);
-  sqlite3_close(db);
-  return samples;
-}
+
+ private:
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* insert_ = nullptr;
+};
 
 std::vector<db::FieldDef> RangeFields() {
   return {{"NRSEQRENT", db::FieldType::String, 10, {true, true, true}},
@@ -264,7 +271,9 @@ int Main(bool quick) {
     AppServer server(file("vazio.db"), log);
     auto connection = server.Connect();
     const int inserts = quick ? 50 : 300;
-    Samples set;
+    BareSqlite bareStore(file("bare.db"));
+    Samples set, bare;
+    // One of each in turn, so that a change in the machine's load hits both alike.
     for (int i = 1; i <= inserts; ++i) {
       db::DeltaPacket delta{RangeFields(), {}};
       delta.changes.push_back(
@@ -273,8 +282,8 @@ int Main(bool quick) {
       const auto start = Clock::now();
       Payload(connection->AppServer().Call("SetRentab", {packet}));
       set.Add(MicrosSince(start));
+      bare.Add(bareStore.Insert(i));
     }
-    Samples bare = BareSqliteInserts(file("bare.db"), inserts);
     const double s50 = set.Percentile(0.5), b50 = bare.Percentile(0.5);
     std::printf(
         "(d) SetRentab de uma inclusão: p50 %.0f us, p99 %.0f us | INSERT+COMMIT puro no"
