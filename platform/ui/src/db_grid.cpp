@@ -159,6 +159,7 @@ bool TDBGrid::CanEditColumn(int column) const {
 }
 
 void TDBGrid::ColumnsChanged() {
+  const int rowsBefore = model_->rowCount();
   bool reset = false;
   view_->Quietly([&] { reset = model_->Refresh(); });
   if (reset) {
@@ -170,6 +171,9 @@ void TDBGrid::ColumnsChanged() {
     }
   }
   view_->SyncCurrent();
+  // A record that came or went shows where the data set now stands, wherever the user had
+  // scrolled to.
+  if (reset || model_->rowCount() != rowsBefore) view_->scrollTo(view_->currentIndex());
   view_->viewport()->update();
   view_->verticalHeader()->viewport()->update();  // the indicator's mark may have moved
 }

@@ -338,6 +338,40 @@ TEST_F(GridTest, FocusControlSelectsTheFieldsColumnInTheCurrentRow) {
   EXPECT_TRUE(View()->hasFocus());
 }
 
+// Rows coming or going bring the current record into view, even after the user scrolled away
+// from it.
+TEST_F(GridTest, RowsComingOrGoingShowTheCurrentRecord) {
+  const struct {
+    const char* name;
+    std::function<void(db::TClientDataSet&)> change;
+  } cases[] = {
+      {"insert", [](auto& ds) { ds.Insert(); }},
+      {"delete", [](auto& ds) { ds.Delete(); }},
+      {"cancelled insert",
+       [&](auto& ds) {
+         ds.Insert();
+         View()->scrollToBottom();
+         ds.Cancel();
+       }},
+  };
+  for (int i = 0; i < 60; ++i) {
+    data_.Append();
+    Field("VALOR").SetAsFloat(10 + i);
+    data_.Post();
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    data_.First();
+    View()->scrollToBottom();
+    Application().ProcessMessages();
+    ASSERT_EQ(grid_->CellRect(0, 0), TRect{}) << "the first row is out of view";
+    c.change(data_);
+    Application().ProcessMessages();
+    EXPECT_NE(grid_->CellRect(0, std::max(0, data_.DisplayRow())), TRect{});
+    if (data_.State() != db::DataSetState::Browse) data_.Cancel();
+  }
+}
+
 // The indicator column fits its mark whatever the mark and the font, and whichever row holds it.
 TEST_F(GridTest, IndicatorColumnFitsItsMarkInEveryStateAndFont) {
   const QHeaderView* indicator = View()->verticalHeader();
