@@ -1,5 +1,6 @@
 #include "ui/db_grid.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 
 #include "db_grid_parts.h"
@@ -174,8 +175,23 @@ void TDBGrid::ColumnsChanged() {
   // A record that came or went shows where the data set now stands, wherever the user had
   // scrolled to.
   if (reset || model_->rowCount() != rowsBefore) view_->scrollTo(view_->currentIndex());
-  view_->viewport()->update();
+  view_->viewport()->update();                    // every cell may read differently
   view_->verticalHeader()->viewport()->update();  // the indicator's mark may have moved
+  TellAssistiveTools();
+}
+
+void TDBGrid::TellAssistiveTools() {
+#if QT_CONFIG(accessibility)
+  const int rows = model_->rowCount();
+  const int columns = model_->columnCount();
+  if (!QAccessible::isActive() || rows == 0 || columns == 0) return;
+  QAccessibleTableModelChangeEvent changed(view_, QAccessibleTableModelChangeEvent::DataChanged);
+  changed.setFirstRow(0);
+  changed.setFirstColumn(0);
+  changed.setLastRow(rows - 1);
+  changed.setLastColumn(columns - 1);
+  QAccessible::updateAccessibility(&changed);
+#endif
 }
 
 }  // namespace ui

@@ -103,7 +103,6 @@ bool TDBGrid::Model::Refresh() {
     rows_ = rows;
     endRemoveRows();
   }
-  if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
   return false;
 }
 

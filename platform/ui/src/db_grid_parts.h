@@ -39,10 +39,10 @@ class TDBGrid::Model : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  // Re-reads the shape of the data and tells the view that every cell and the indicator may
-  // look different. Only a change of the column count resets the model (the view then forgets
-  // its columns' sizes, and true is returned); rows come and go at the end, since the model
-  // holds nothing per row and every row is read again anyway.
+  // Re-reads the shape of the data. Only a change of the column count resets the model (the
+  // view then forgets its columns' sizes, and true is returned); rows come and go at the end,
+  // since the model holds nothing per row. No notice goes out per cell (it would make the view
+  // lay itself out again): the grid repaints every cell, and each is read again as it is drawn.
   bool Refresh();
   // Rows the data set shows: an open data set always shows at least one (blank) row.
   int LiveRowCount() const;

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 #include <functional>
@@ -336,6 +337,71 @@ TEST_F(GridTest, FocusControlSelectsTheFieldsColumnInTheCurrentRow) {
   EXPECT_EQ(View()->currentIndex().row(), 1);
   EXPECT_EQ(View()->currentIndex().column(), 2);
   EXPECT_TRUE(View()->hasFocus());
+}
+
+// What the window shows once the event loop has turned (its backing store) is what a fresh
+// drawing of the grid shows: no change of the data set leaves stale cells or marks behind.
+TEST_F(GridTest, ScreenShowsEveryChangeOnceTheEventLoopTurns) {
+  const struct {
+    const char* name;
+    std::function<void(db::TClientDataSet&)> change;
+  } cases[] = {
+      {"reloaded with other values",
+       [](auto& ds) {
+         db::TClientDataSet other;
+         other.AddStringField("NOME", 10);
+         other.AddFloatField("VALOR");
+         other.AddFloatField("COR");
+         other.CreateDataSet();
+         for (double value : {4.5, 5.5, 6.5}) {
+           other.Append();
+           other.FieldByName("VALOR").SetAsFloat(value);
+           other.Post();
+         }
+         ds.SetData(other.Data());
+       }},
+      {"value of another row",
+       [](auto& ds) {
+         ds.Last();
+         ds.Edit();
+         ds.FieldByName("VALOR").SetAsFloat(99);
+         ds.Post();
+         ds.First();
+       }},
+      {"insert", [](auto& ds) { ds.Insert(); }},
+      {"posted insert",
+       [](auto& ds) {
+         ds.FieldByName("VALOR").SetAsFloat(7);
+         ds.Post();
+       }},
+      {"edit",
+       [](auto& ds) {
+         ds.Edit();
+         ds.FieldByName("VALOR").SetAsFloat(8);
+       }},
+      {"changes undone", [](auto& ds) { ds.CancelUpdates(); }},
+      {"delete", [](auto& ds) { ds.Delete(); }},
+      {"filter",
+       [](auto& ds) {
+         ds.SetFilter("VALOR > 3");
+         ds.SetFiltered(true);
+       }},
+      {"closed", [](auto& ds) { ds.Close(); }},
+  };
+  QWidget* window = form_.Widget()->window();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.change(data_);
+    // Two turns: a layout run by the first may ask for a paint of its own.
+    Application().ProcessMessages();
+    Application().ProcessMessages();
+    const QImage shown = window->screen()
+                             ->grabWindow(window->winId())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage drawn = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, drawn);
+  }
 }
 
 // Rows coming or going bring the current record into view, even after the user scrolled away

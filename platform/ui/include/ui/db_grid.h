@@ -201,6 +201,9 @@ class TDBGrid : public TWinControl {
   class Link;
   class IndicatorHeader;
   void ColumnsChanged();
+  // Tells screen readers and other assistive tools, when any listens, that every cell may read
+  // differently.
+  void TellAssistiveTools();
   bool CanEditColumn(int column) const;
   std::unique_ptr<Link> link_;
   std::unique_ptr<Model> model_;
