@@ -174,7 +174,7 @@ void TDBGrid::ColumnsChanged() {
   view_->SyncCurrent();
   // A record that came or went shows where the data set now stands, wherever the user had
   // scrolled to.
-  if (reset || model_->rowCount() != rowsBefore) view_->scrollTo(view_->currentIndex());
+  if (reset || model_->rowCount() != rowsBefore) view_->ShowCurrent();
   view_->viewport()->update();                    // every cell may read differently
   view_->verticalHeader()->viewport()->update();  // the indicator's mark may have moved
   TellAssistiveTools();

@@ -378,6 +378,20 @@ void TDBGrid::View::SyncCurrent() {
   scrollTo(target);
 }
 
+void TDBGrid::View::ShowCurrent() {
+  const QModelIndex current = currentIndex();
+  if (!current.isValid()) return;
+  const auto inView = [](const QHeaderView* header, int section, int extent) {
+    const int start = header->sectionViewportPosition(section);
+    return start >= 0 && start + header->sectionSize(section) <= extent;
+  };
+  if (inView(verticalHeader(), current.row(), viewport()->height()) &&
+      inView(horizontalHeader(), current.column(), viewport()->width())) {
+    return;
+  }
+  scrollTo(current);
+}
+
 void TDBGrid::View::Quietly(const std::function<void()>& change) {
   const bool wasSyncing = syncing_;
   syncing_ = true;

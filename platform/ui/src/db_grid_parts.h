@@ -103,6 +103,9 @@ class TDBGrid::View : public QTableView {
 
   // Puts the view's current cell on the data set's current record and the selected column.
   void SyncCurrent();
+  // Scrolls the current cell into full view when it is not; one already in view costs no
+  // layout of the rows.
+  void ShowCurrent();
   // Runs `change` (a change of the model's rows) with every move of the current cell it causes
   // taken as the view's own, never as the user's moving to another record.
   void Quietly(const std::function<void()>& change);
