@@ -3,8 +3,8 @@
 //
 // ActiveShowAvi paints the indicator before it returns (the call that follows usually blocks
 // the event loop, so nothing would paint it later): a small framed box centred over
-// `mainForm` with an hourglass and the text of the kind ("Lendo dados..." for aviLendo,
-// "Gravando dados..." for aviGravando, ...). A second call while one shows replaces its kind.
+// `mainForm` with the text of the kind ("Lendo dados..." for aviLendo, "Gravando dados..." for
+// aviGravando, ...), one size for every text. A second call while one shows replaces its kind.
 // With no main form (null) nothing is drawn, but the state below is kept all the same.
 // DeactiveShowAvi ends the state at once and takes the indicator away at the next turn of the
 // event loop, unless another ActiveShowAvi came first (the calls of one action show one
