@@ -52,8 +52,7 @@ void Fill(const std::string& path, long n) {
 class AppServer {
  public:
   AppServer(const std::string& path, const std::string& log)
-      : child_(APPSERVER_PATH,
-               {"--listen", "127.0.0.1:0", "--database", "sqlite:" + path, "--workers", "4"}, log) {
+      : child_(APPSERVER_PATH, {"--listen", "127.0.0.1:0", "--database", "sqlite:" + path}, log) {
     const std::string line = child_.ReadLine();
     port_ = std::atoi(line.c_str() + line.rfind(':', line.find(", banco")) + 1);
     if (port_ == 0) throw std::runtime_error("appserver did not start: " + line);

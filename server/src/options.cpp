@@ -1,8 +1,10 @@
 #include "appserver/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <string_view>
+#include <thread>
 
 namespace appserver {
 namespace {
@@ -81,6 +83,10 @@ std::string DefaultDatabasePath() {
   return "data/rentab.db";
 }
 
+int DefaultWorkers() {
+  return std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 ServerOptions ParseOptions(const std::vector<std::string>& args) {
   ServerOptions options;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -145,7 +151,8 @@ Opções:
   --token TOKEN         exige este token de acesso de todo cliente (visível na lista de
                         processos; proteja a máquina)
   --max-frame BYTES     maior mensagem aceita de um cliente (padrão 16777216)
-  --workers N           quantas chamadas são atendidas ao mesmo tempo (padrão 4)
+  --workers N           quantas chamadas são atendidas ao mesmo tempo (padrão: o número
+                        de processadores, no mínimo 2)
   --import ARQUIVO.csv  inclui as faixas do arquivo (com as mesmas regras de SetRentab, tudo
                         ou nada; um erro indica a linha) e termina; recusado enquanto um
                         servidor usa o banco

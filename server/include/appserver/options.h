@@ -18,6 +18,11 @@ class UsageError : public rtl::Exception {
   using rtl::Exception::Exception;
 };
 
+// One worker per processor, at least 2: calls need the processor, not a thread each, and a
+// write waiting on the disk still leaves another worker free. More workers than processors
+// only make calls wait longer behind each other.
+int DefaultWorkers();
+
 struct ServerOptions {
   std::string address = "127.0.0.1";
   uint16_t port = 2110;  // 0: any free port (the one taken is printed at start)
@@ -25,7 +30,7 @@ struct ServerOptions {
   bool defaultDatabase = true;  // the path is the default one, whose folder is created
   std::optional<std::string> token;
   uint32_t maxFrame = 16u * 1024u * 1024u;
-  int workers = 4;
+  int workers = DefaultWorkers();
   std::optional<std::string> importFile;
   std::optional<std::string> exportFile;
   bool help = false;
