@@ -60,15 +60,15 @@ void Paint(ui::TForm* mainForm, TShowAvi kind) {
     }
     indicator->setFixedSize(fitsEvery);
   }
-  indicator->setText(QString::fromUtf8(ShowAviText(kind)));
-  indicator->move(window->mapToGlobal(QPoint((window->width() - indicator->width()) / 2,
-                                             (window->height() - indicator->height()) / 2)));
-  // A window being shown comes up on top; one already showing is brought back on top.
-  if (indicator->isVisible()) {
-    indicator->raise();
-  } else {
-    indicator->show();
-  }
+  const QString text = QString::fromUtf8(ShowAviText(kind));
+  const QPoint at = window->mapToGlobal(QPoint((window->width() - indicator->width()) / 2,
+                                               (window->height() - indicator->height()) / 2));
+  // The next call of the same action finds it showing already: nothing to draw again. Being a
+  // tool-tip window, it stays above the main window without being raised.
+  if (indicator->isVisible() && indicator->text() == text && indicator->pos() == at) return;
+  indicator->setText(text);
+  indicator->move(at);
+  indicator->show();
   indicator->repaint();
 }
 
