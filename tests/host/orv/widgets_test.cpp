@@ -2,7 +2,6 @@
 // indicator.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 
 #include "orv/consiste.h"
@@ -12,27 +11,6 @@
 #include "ui/scripted_dialogs.h"
 
 namespace {
-
-// One QApplication for the test program, destroyed before the program's exit (Qt's own
-// globals, such as its input devices, are gone by then).
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "orv_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = new QApplication(argc, argv);
-  }
-  void TearDown() override {
-    ui::Application().Shutdown();
-    delete app_;
-  }
-
- private:
-  QApplication* app_ = nullptr;
-};
-
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 TEST(MensErro, ShowsTheTextAsAnErrorThenAbortsSilently) {
   ui::ScopedDialogs dialogs;

@@ -1,5 +1,7 @@
-// One QApplication for the whole test program; the forms the application object still owns
-// are destroyed before it.
+// One QApplication for the whole test program, made and destroyed by a test environment: the
+// forms the application object still owns are destroyed before it, and it is gone before the
+// program's exit (Qt's own globals, such as its input devices, are gone by then). Widget test
+// programs of other pieces link this file too.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,7 @@ class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     static int argc = 1;
-    static char name[] = "ui_tests";
+    static char name[] = "widget_tests";
     static char* argv[] = {name, nullptr};
     app_ = new QApplication(argc, argv);
   }
