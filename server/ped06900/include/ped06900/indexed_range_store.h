@@ -12,6 +12,7 @@
 // uses these stores must own the database while they live.
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -20,12 +21,26 @@
 
 namespace ped06900 {
 
+// The turn of the one open write transaction of a server.
+class WriterTurn {
+ public:
+  // Waits up to `wait` for the turn; false when another writer kept it that long.
+  bool Take(std::chrono::milliseconds wait);
+  // Hands the turn on to the next writer waiting, if any.
+  void Give();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable free_;
+  bool taken_ = false;
+};
+
 struct SharedRanges {
   // Loads the index from every range of the store.
   explicit SharedRanges(RangeStore& store) { index.Reset(store.All()); }
 
   RangeIndex index;
-  std::timed_mutex writing;  // held by the one open write transaction
+  WriterTurn writing;
 };
 
 class IndexedRangeStore : public RangeStore {
