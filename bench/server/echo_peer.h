@@ -19,6 +19,7 @@ class EchoPeer {
   EchoPeer& operator=(const EchoPeer&) = delete;
 
   uint16_t Port() const { return port_; }
+  pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

@@ -3,7 +3,9 @@
 //   (b) 64 connections calling GetIntervalo flat out vs 64 raw TCP exchanges
 //   (c) GetRentab of 100,000 ranges into a client data set vs a raw TCP transfer of its size
 //   (d) SetRentab of one insert vs a bare SQLite insert-and-commit, same durability
-//   (e) GetIntervalo with 1,000,000 ranges vs with 1,000
+//   (e) GetIntervalo with 1,000,000 ranges vs with 1,000, one call to each in turn
+// The single-connection figures, (a) and (e), run with both ends on one processor (see
+// one_processor.h).
 // Usage: server_bench [--quick]   (--quick: fewer rounds and 100,000 in place of 1,000,000)
 
 #include <sqlite3.h>
@@ -23,6 +25,7 @@
 #include "latency.h"
 #include "net/connection.h"
 #include "net/messages.h"
+#include "one_processor.h"
 #include "ped06900/rdm_rentab.h"
 #include "ped06900/sqlite_range_store.h"
 
@@ -57,6 +60,7 @@ class AppServer {
     port_ = std::atoi(line.c_str() + line.rfind(':', line.find(", banco")) + 1);
     if (port_ == 0) throw std::runtime_error("appserver did not start: " + line);
   }
+  pid_t Pid() const { return child_.Pid(); }
   std::unique_ptr<net::TNetConnection> Connect() const {
     auto connection = std::make_unique<net::TNetConnection>();
     connection->SetServerName(ped06900::kServerObjectName);
@@ -108,6 +112,36 @@ RoundTrips GetIntervaloRoundTrips(const AppServer& server, const EchoPeer& peer,
     start = Clock::now();
     echo.RoundTrip(request, reply);
     result.echo.Add(MicrosSince(start));
+  }
+  return result;
+}
+
+struct BySize {
+  Samples large, small;
+};
+
+// The same lookup on two servers, one call to each in turn, so that both meet the machine in
+// the same state.
+BySize GetIntervaloBySize(const AppServer& large, long largeRanges, const AppServer& small,
+                          long smallRanges, int calls) {
+  BySize result;
+  auto toLarge = large.Connect();
+  auto toSmall = small.Connect();
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> inLarge(0, largeRanges * 10.0);
+  std::uniform_real_distribution<double> inSmall(0, smallRanges * 10.0);
+  for (int i = 0; i < calls / 10; ++i) {
+    toLarge->AppServer().Call("GetIntervalo", {inLarge(random)});
+    toSmall->AppServer().Call("GetIntervalo", {inSmall(random)});
+  }
+  for (int i = 0; i < calls; ++i) {
+    const double l = inLarge(random), s = inSmall(random);
+    auto start = Clock::now();
+    toLarge->AppServer().Call("GetIntervalo", {l});
+    result.large.Add(MicrosSince(start));
+    start = Clock::now();
+    toSmall->AppServer().Call("GetIntervalo", {s});
+    result.small.Add(MicrosSince(start));
   }
   return result;
 }
@@ -213,7 +247,10 @@ int Main(bool quick) {
 
   Fill(file("mil.db"), 1000);
   AppServer thousand(file("mil.db"), log);
-  RoundTrips small = GetIntervaloRoundTrips(thousand, peer, 1000, calls);
+  RoundTrips small = [&] {
+    const OneProcessor pinned({thousand.Pid(), peer.Pid()});
+    return GetIntervaloRoundTrips(thousand, peer, 1000, calls);
+  }();
   PrintRoundTrips("(a) GetIntervalo, 1.000 faixas, uma conexão:", small);
 
   std::printf("(b) 64 conexões chamando GetIntervalo sem pausa (1.000 faixas):\n");
@@ -293,9 +330,10 @@ int Main(bool quick) {
   {
     Fill(file("grande.db"), big);
     AppServer server(file("grande.db"), log);
-    RoundTrips large = GetIntervaloRoundTrips(server, peer, big, calls);
-    const double l50 = large.server.Percentile(0.5), l99 = large.server.Percentile(0.99);
-    const double s50 = small.server.Percentile(0.5), s99 = small.server.Percentile(0.99);
+    const OneProcessor pinned({server.Pid(), thousand.Pid()});
+    BySize bySize = GetIntervaloBySize(server, big, thousand, 1000, calls);
+    const double l50 = bySize.large.Percentile(0.5), l99 = bySize.large.Percentile(0.99);
+    const double s50 = bySize.small.Percentile(0.5), s99 = bySize.small.Percentile(0.99);
     std::printf(
         "(e) GetIntervalo com %ld faixas: p50 %.0f us, p99 %.0f us | com 1.000: p50 %.0f"
         " us, p99 %.0f us | razão p50 %.2fx, p99 %.2fx\n",

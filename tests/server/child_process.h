@@ -47,6 +47,8 @@ class ChildProcess {
     }
   }
 
+  pid_t Pid() const { return pid_; }
+
   ~ChildProcess() {
     Kill();
     close(out_);
