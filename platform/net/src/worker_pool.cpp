@@ -13,8 +13,8 @@ WorkerPool::~WorkerPool() {
 
 void WorkerPool::Start(int count, Serve serve) {
   count_ = count < 1 ? 1 : count;
-  auto shared = std::make_shared<Serve>(std::move(serve));
-  for (int i = 0; i < count_; ++i) threads_.emplace_back([this, shared] { Run(*shared); });
+  serve_ = std::move(serve);
+  for (int i = 0; i < count_; ++i) threads_.emplace_back([this] { Run(); });
   std::string error;
   {
     std::unique_lock lock(mutex_);
@@ -32,7 +32,7 @@ void WorkerPool::Join() {
   threads_.clear();
 }
 
-void WorkerPool::Run(const Serve& serve) {
+void WorkerPool::Run() {
   std::vector<std::unique_ptr<ServerObject>> instances;
   std::string error;
   for (const auto& [name, factory] : registry_) {
@@ -57,7 +57,7 @@ void WorkerPool::Run(const Serve& serve) {
   }
   if (!failed) {
     CallRunner runner(registry_, log_, instances);
-    serve(runner);
+    serve_(runner);
   }
   instances.clear();  // made on this thread, so destroyed on it too
 }

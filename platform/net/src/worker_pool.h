@@ -59,10 +59,11 @@ class WorkerPool {
   void Join();
 
  private:
-  void Run(const Serve& serve);
+  void Run();
 
   const Registry& registry_;
   ServerLog& log_;
+  Serve serve_;  // set before any worker starts, only read after
 
   std::mutex mutex_;
   std::condition_variable changed_;
